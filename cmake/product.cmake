@@ -1,0 +1,24 @@
+# Compile and link settings of the product code: no exceptions, no RTTI, no C runtime start-up,
+# imports from system DLLs only.
+
+set(DIRPICK_CODE_FLAGS
+  -Wall -Wextra -Werror
+  -Os -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -fno-stack-protector
+  -ffunction-sections -fdata-sections)
+
+set(DIRPICK_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+# The system DLLs the exe may import; libgcc only for compiler helpers.
+set(DIRPICK_SYSTEM_LIBS kernel32 user32 ole32 comctl32 msvcrt gcc)
+
+# Links a Windows console program whose process entry is `entry`: no CRT start-up code.
+function(dirpick_no_crt_program target entry)
+  target_compile_options(${target} PRIVATE ${DIRPICK_CODE_FLAGS})
+  target_compile_definitions(${target} PRIVATE ${DIRPICK_DEFINITIONS})
+  target_link_options(${target} PRIVATE
+    -nostdlib -Wl,-e,${entry} -Wl,--subsystem,console -Wl,--gc-sections -s)
+  target_link_libraries(${target} PRIVATE dirpick_core ${DIRPICK_SYSTEM_LIBS})
+  # Keep the default library list (shell32 and the rest) out of the import table.
+  set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX)
+endfunction()

@@ -1,0 +1,196 @@
+// The command driver: reads the parameters, answers a usage request, makes the start folder
+// absolute, scans the options, shows the dialog and leaves the exit status.
+#include "app/driver.h"
+
+#include "app/result_line.h"
+#include "cmdline/params.h"
+#include "console/channel.h"
+#include "dialog/browser.h"
+#include "runtime/frame.h"
+#include "strings/conversion.h"
+#include "strings/functions.h"
+
+StringVar CommandString;
+StringVar InitialDir;
+StringVar WindowTitle;
+StringVar Param;
+StringVar ParamLower;
+StringVar Folder;
+StringVar FolderDrive;
+StringVar DriveLine;
+StringVar ConsoleTitle;
+int option_flags;
+int ExitStatus;
+HWND console_window;
+
+namespace {
+constexpr wchar_t kBanner[] = L"Dirpick ver. 1.63/x64, (c) 2026 the Dirpick developers. Free to copy and use.\r\n";
+
+// Kept as 8-bit text and decoded from the ANSI code page when shown.
+constexpr char kUsage[] =
+    "Syntax:\r\n"
+    "    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\n"
+    "CommandString\r\n"
+    "    will be prepended to the returnd folder name\r\n"
+    "InitialDir\r\n"
+    "    to start the user's selection\r\n"
+    "WindowTitle\r\n"
+    "    whatever you want to show in the title bar \r\n";
+static_assert(sizeof(kUsage) - 1 == 251);
+
+constexpr wchar_t kInvalidOption[] = L"Invalid option: ";
+constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written";
+
+constexpr int kConsoleTitleRoom = 300;
+constexpr int kFullPathRoom = MAX_PATH;
+constexpr int kExitCancelled = 1;
+constexpr int kExitInvalid = 255;
+
+struct OptionWord {
+  const wchar_t* word;
+  int set;
+  int clear;
+};
+constexpr OptionWord kOptionWords[] = {
+    {L"/noquote", 0, OPT_QUOTE},
+    {L"/noquotes", 0, OPT_QUOTE},
+    {L"/backslash", OPT_BACKSLASH, 0},
+    {L"/center", OPT_CENTER, 0},
+};
+
+bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
+
+bool ends_in_backslash(const wchar_t* text) {
+  int mark = ws_mark();
+  string_right(text, 1, mark);
+  bool ends = string_equal(ws_text_at(mark), L"\\");
+  ws_rewind(mark);
+  return ends;
+}
+
+void write_usage() {
+  int mark = ws_mark();
+  ws_append(kBanner);
+  text_decode(kUsage, -1, ENC_ANSI, ws_mark());
+  write_error_line(ws_text_at(mark));
+  ws_rewind(mark);
+}
+
+// The console's own window, for centring the dialog: looked up by the console title.
+void find_console_window() {
+  int mark = ws_mark();
+  string_space(kConsoleTitleRoom, mark);
+  string_assign(&ConsoleTitle, mark);
+  if (GetConsoleTitleW(ConsoleTitle, kConsoleTitleRoom)) console_window = FindWindowW(nullptr, ConsoleTitle);
+}
+
+// Applies an option word; false when the lower-cased parameter is none.
+bool apply_option(const wchar_t* lowered) {
+  for (const OptionWord& option : kOptionWords) {
+    if (!string_equal(lowered, option.word)) continue;
+    option_flags = (option_flags | option.set) & ~option.clear;
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
+void driver_clear() {
+  CommandString = InitialDir = WindowTitle = Param = ParamLower = nullptr;
+  Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
+  option_flags = 0;
+  ExitStatus = 0;
+  console_window = nullptr;
+}
+
+wchar_t* full_path(const wchar_t* text, int start) {
+  ws_rewind(start);
+  StringVar copy = nullptr;
+  StringVar buffer = nullptr;
+  string_dup(&copy, text);
+  if (string_length(copy) != 0) {
+    // A path that does not fit makes GetFullPathNameW answer with the size it needs, NUL
+    // included; ask again with that much room rather than take a buffer of blanks.
+    DWORD room = kFullPathRoom;
+    DWORD result;
+    for (;;) {
+      string_space(static_cast<int>(room), start);
+      string_assign(&buffer, start);
+      wchar_t* file_part = nullptr;
+      result = GetFullPathNameW(copy, room, buffer, &file_part);
+      if (result < room) break;
+      room = result;
+    }
+    if (result != 0) {
+      ws_append(buffer);
+      string_assign(&copy, start);
+    }
+  }
+  ws_append(copy);
+  string_free(copy);
+  string_free(buffer);
+  return ws_text_at(start);
+}
+
+void driver_run() {
+  ExitStatus = kExitInvalid;
+  find_console_window();
+  int mark = ws_mark();
+
+  param_next(mark);
+  string_assign(&CommandString, mark);
+  if (string_equal(CommandString, L"/?") || is_empty(CommandString)) {
+    write_usage();
+    return;
+  }
+
+  param_next(mark);
+  full_path(ws_text_at(mark), mark);
+  string_assign(&InitialDir, mark);
+  if (is_empty(InitialDir)) {
+    string_curdir(mark);
+    string_assign(&InitialDir, mark);
+  }
+  if (!ends_in_backslash(InitialDir)) {
+    ws_append(InitialDir);
+    ws_append(L"\\");
+    string_assign(&InitialDir, mark);
+  }
+
+  option_flags = OPT_QUOTE;
+  for (;;) {
+    param_next(mark);
+    string_assign(&Param, mark);
+    if (is_empty(Param)) break;
+    string_lower(Param, mark);
+    string_assign(&ParamLower, mark);
+    if (apply_option(ParamLower)) continue;
+    if (is_empty(WindowTitle)) {
+      ws_append(Param);
+      string_assign(&WindowTitle, mark);
+      continue;
+    }
+    ws_append(kInvalidOption);
+    ws_append(Param);
+    write_error_line(ws_text_at(mark));
+    ws_rewind(mark);
+    process_exit_code = ExitStatus;
+    return;
+  }
+
+  browse_placement.center = option_flags & OPT_CENTER;
+  browse_placement.over = console_window ? console_window : GetConsoleWindow();
+  browse_for_folder(WindowTitle, InitialDir, mark);
+  string_assign(&Folder, mark);
+  if (is_empty(Folder)) {
+    ExitStatus = kExitCancelled;
+  } else if (write_result_line()) {
+    ExitStatus = 0;
+  } else {
+    // A script must never take a lost line for a chosen folder.
+    write_error_line(kLineLost);
+    ExitStatus = kExitInvalid;
+  }
+  console_close();
+  process_exit_code = ExitStatus;
+}

@@ -1,0 +1,30 @@
+// The command driver: parameters, usage text, options, the dialog and the exit status.
+#pragma once
+#include <windows.h>
+
+#include "strings/workspace.h"
+
+enum OptionFlag : int {
+  OPT_QUOTE = 1,      // quote the folder
+  OPT_BACKSLASH = 2,  // keep the folder's trailing backslash
+  OPT_CENTER = 4,     // centre the dialog over the console window
+};
+
+// Driver state, shared with the result line; cleared by start-up.
+extern StringVar CommandString;
+extern StringVar InitialDir;
+extern StringVar WindowTitle;
+extern StringVar Param;
+extern StringVar ParamLower;
+extern StringVar Folder;
+extern StringVar FolderDrive;
+extern StringVar DriveLine;
+extern StringVar ConsoleTitle;
+extern int option_flags;
+extern int ExitStatus;
+extern HWND console_window;
+
+void driver_clear();
+void driver_run();
+// The full-path form of text at start; text may lie in the workspace at start.
+wchar_t* full_path(const wchar_t* text, int start);

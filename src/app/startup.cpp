@@ -1,0 +1,29 @@
+// Start-up and shut-down in their fixed order; heaps end in the reverse of their creation.
+#include "app/startup.h"
+
+#include <windows.h>
+
+#include "app/driver.h"
+#include "console/channel.h"
+#include "runtime/frame.h"
+#include "strings/conversion.h"
+#include "strings/workspace.h"
+
+void runtime_startup() {
+  runtime_clear();
+  driver_clear();
+  module_handle = GetModuleHandleW(nullptr);
+  main_heap = runtime_heap_create();
+  ws_init();
+  spare_heap = runtime_heap_create();
+  runtime_init();
+  ui_init();
+  console_open(nullptr, ENC_UTF8);
+}
+
+void runtime_shutdown() {
+  runtime_end();
+  ws_done();
+  HeapDestroy(main_heap);
+  ExitProcess(static_cast<UINT>(process_exit_code));
+}

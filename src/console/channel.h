@@ -1,0 +1,31 @@
+// The console channel: error lines to standard error and output lines to standard output.
+// A console gets UTF-16 through WriteConsoleW; a redirected stream gets bytes through WriteFile,
+// UTF-16LE for error lines and the output encoding mode for output lines. No byte-order mark.
+#pragma once
+#include <windows.h>
+
+// Writes one output line; true when all of it reached standard output.
+using OutputHook = bool (*)(const wchar_t* text);
+
+// 1 when the process gets its console from the system (a console-subsystem program).
+extern int console_already_present;
+extern int output_encoding_mode;
+extern OutputHook output_hook;
+
+struct ConsoleState {
+  HANDLE input;
+  HANDLE output;
+  CONSOLE_SCREEN_BUFFER_INFO output_info;
+  HANDLE error;
+  CRITICAL_SECTION first_lock;
+  CRITICAL_SECTION second_lock;
+};
+extern ConsoleState console_state;
+
+int console_open(const wchar_t* title, int mode);
+// The text and one LF; what the writes return is not looked at.
+void write_error_line(const wchar_t* text);
+// The text and CR LF, then a flush. True when the whole line was written.
+bool write_output_line(const wchar_t* text);
+bool write_output_text(const wchar_t* buffer, int count);
+void console_close();

@@ -1,0 +1,24 @@
+// The shell's browse-for-folder dialog, loaded from SHELL32 at run time, preselected on a
+// start folder, with the window guard on while it is up.
+#pragma once
+#include <windows.h>
+
+// Set on the first call, before COM is initialised for the dialog; never reset.
+extern int com_initialized;
+
+// Where the next dialog opens. With center set, it is centred over `over` (or over the work
+// area of the primary monitor when that is null) and kept wholly on that monitor's work area;
+// otherwise the system places it.
+struct BrowsePlacement {
+  int center;
+  HWND over;
+};
+extern BrowsePlacement browse_placement;
+
+// Leaves the chosen folder with exactly one trailing backslash at start, or the empty text
+// (cancel, no file-system path, no SHELL32); the position ends on the NUL.
+void browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);
+int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data);
+HWND own_foreground_window();
+// Moves a top-level window as browse_placement asks.
+void place_centred(HWND window, HWND over);

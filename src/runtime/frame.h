@@ -1,0 +1,25 @@
+// Process-wide values of the runtime frame: the private heaps, the process exit code, the
+// runtime state block and tables, and the end routine that a console close event also runs.
+#pragma once
+#include <windows.h>
+
+struct ObjectTable;
+
+extern HANDLE main_heap;               // general allocations: tables, list nodes, output buffers
+extern HANDLE spare_heap;              // allocated from by nobody; created and destroyed as a frame
+extern HMODULE module_handle;
+extern long long process_exit_code;    // low 32 bits go to ExitProcess
+extern void* runtime_state_block;      // 24 zeroed bytes; the first int is the parameter cursor
+extern ObjectTable* handle_table;
+extern ObjectTable* exit_table;        // torn down by runtime_end when set; nothing sets it
+extern CRITICAL_SECTION runtime_lock;
+
+// Clears the frame's own values (main heap, module handle, exit code and the tables).
+void runtime_clear();
+// Creates a private heap as all three are made: serialised, growable, 4 KiB to start.
+HANDLE runtime_heap_create();
+void runtime_init();
+HRESULT ui_init();
+// Runs its steps once per process, whichever thread gets there first.
+void runtime_end();
+BOOL WINAPI close_event_handler(DWORD control_type);
