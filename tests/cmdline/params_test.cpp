@@ -1,0 +1,127 @@
+// The parameter reader on exact command lines: a probe is started with CreateProcessW, which
+// under Wine hands it the line unchanged, and reports what param_next gave out.
+#include "cmdline/params.h"
+
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "support/process.h"
+
+namespace {
+struct Handout {
+  int count = -99;
+  std::vector<std::wstring> texts;  // every call's text, the final empty one included
+  std::vector<int> cursors;         // the cursor after each call
+};
+
+Handout read_handout(const std::string& bytes) {
+  Handout h;
+  size_t at = 0;
+  auto next_int = [&]() {
+    int v = 0;
+    if (at + 4 <= bytes.size()) memcpy(&v, bytes.data() + at, 4);
+    at += 4;
+    return v;
+  };
+  h.count = next_int();
+  while (at + 8 <= bytes.size()) {
+    h.cursors.push_back(next_int());
+    int units = next_int();
+    h.texts.push_back(from_utf16_bytes(bytes.substr(at, units * 2)));
+    at += units * 2;
+  }
+  return h;
+}
+
+Handout hand_out(const std::wstring& command_line) {
+  RunResult run = run_exact(sibling_path(L"param_probe.exe"), command_line);
+  EXPECT_TRUE(run.started);
+  EXPECT_EQ(0u, run.exit_code);
+  return read_handout(run.out);
+}
+
+struct Row {
+  const wchar_t* line;
+  std::vector<std::wstring> texts;  // as handed out, the final empty text included
+  int count;
+};
+
+void expect_row(const Row& row) {
+  Handout h = hand_out(row.line);
+  EXPECT_EQ(row.texts, h.texts) << "command line: [" << to_utf8(row.line) << "]";
+  EXPECT_EQ(row.count, h.count) << "command line: [" << to_utf8(row.line) << "]";
+}
+}  // namespace
+
+TEST(ParamReader, QuotedSectionsGroupAndInnerSectionsJoinWords) {
+  expect_row({L"prog a \"b c\" d\"e f\"g", {L"a", L"b c", L"de fg", L""}, 3});
+}
+
+TEST(ParamReader, ClosingQuoteEndsTheParameter) {
+  expect_row({L"prog \"ab\"cd", {L"ab", L"cd", L""}, 2});
+  expect_row({L"prog \"a\"\"b\"", {L"a", L"b", L""}, 2});
+}
+
+TEST(ParamReader, EmptyInnerSectionVanishes) {
+  expect_row({L"prog a\"\"b", {L"ab", L""}, 1});
+  expect_row({L"prog a\"b\"c\"d e\"f g", {L"abcd ef", L"g", L""}, 2});
+}
+
+TEST(ParamReader, UnterminatedQuotesRunToTheEnd) {
+  expect_row({L"prog x\"y z", {L"xy z", L""}, 1});
+  expect_row({L"prog \"unterminated text", {L"unterminated text", L""}, 1});
+}
+
+TEST(ParamReader, EmptyQuotedParameterAdvancesTheCursor) {
+  Handout h = hand_out(L"prog \"\" x");
+  EXPECT_EQ((std::vector<std::wstring>{L"", L"x", L""}), h.texts);
+  EXPECT_EQ((std::vector<int>{1, 2, 2}), h.cursors);
+  EXPECT_EQ(2, h.count);
+}
+
+TEST(ParamReader, RunsOfSpacesAndTrailingSpacesMakeNoParameter) {
+  Handout h = hand_out(L"prog a   b ");
+  EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L""}), h.texts);
+  EXPECT_EQ((std::vector<int>{1, 2, 2}), h.cursors) << "the request after the last parameter keeps the cursor";
+  EXPECT_EQ(2, h.count);
+}
+
+TEST(ParamReader, BackslashDoesNotEscapeAQuote) {
+  expect_row({L"\"C:\\Program Files\\Tools\\prog.exe\" cd \"C:\\\"", {L"cd", L"C:\\", L""}, 2});
+}
+
+TEST(ParamReader, OnlyTheSpaceSeparates) {
+  expect_row({L"prog a\tb", {L"a\tb", L""}, 1});
+  expect_row({L"prog\t\"a b\"", {L""}, 0});
+}
+
+TEST(ParamReader, ProgramNameIsSkippedHoweverItIsWritten) {
+  expect_row({L"   prog   a", {L"a", L""}, 1});
+  expect_row({L"\"prog\"a b", {L"a", L"b", L""}, 2});
+  expect_row({L"prog", {L""}, 0});
+}
+
+TEST(ParamReader, ParamAtMovesTheCursorAndANegativeIndexReadsOn) {
+  SetEnvironmentVariableW(L"DIRPICK_PROBE_MODE", L"at");
+  Handout h = hand_out(L"prog zero one two");
+  SetEnvironmentVariableW(L"DIRPICK_PROBE_MODE", nullptr);
+  EXPECT_EQ((std::vector<std::wstring>{L"one", L"two", L"zero"}), h.texts);
+  EXPECT_EQ((std::vector<int>{2, 3, 1}), h.cursors);
+}
+
+TEST(ParamReader, TenThousandQuotesAreNoText) {
+  std::wstring line = L"prog " + std::wstring(10000, L'"') + L" x";
+  Handout h = hand_out(line);
+  // An even run of quotes is a string of empty quoted sections.
+  ASSERT_FALSE(h.texts.empty());
+  for (const std::wstring& text : h.texts) EXPECT_EQ(std::wstring::npos, text.find(L'"'));
+  EXPECT_EQ(L"x", h.texts[h.texts.size() - 2]);
+}
+
+TEST(ParamReader, LongestCommandLineIsReadWhole) {
+  std::wstring word(32000, L'w');
+  Handout h = hand_out(L"p " + word + L" end");
+  EXPECT_EQ((std::vector<std::wstring>{word, L"end", L""}), h.texts);
+  EXPECT_EQ(2, h.count);
+}
