@@ -9,6 +9,9 @@ scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2
 
+# A Wine server left from another display could not create windows on this one.
+export WINEPREFIX="$(cd "$build" && pwd)/wineprefix"
+wineserver -k 2>/dev/null || true
 status=0
 if [ -z "${DISPLAY:-}" ]; then
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build" -j2 --output-on-failure || status=$?
@@ -16,5 +19,5 @@ else
   ctest --test-dir "$build" -j2 --output-on-failure || status=$?
 fi
 # The Wine server outlives its programs for a while; do not leave it behind.
-WINEPREFIX="$PWD/$build/wineprefix" wineserver -k 2>/dev/null || true
+wineserver -k 2>/dev/null || true
 exit $status

@@ -1,0 +1,208 @@
+// The real dirpick.exe on exact command lines: exact bytes on its redirected streams, exact exit
+// codes, and the real dialog, confirmed on its preselected folder or cancelled.
+#include <string>
+
+#include "support/process.h"
+#include "support/windows.h"
+
+namespace {
+const std::wstring kUsage =
+    L"Syntax:\r\n"
+    L"    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\n"
+    L"CommandString\r\n"
+    L"    will be prepended to the returnd folder name\r\n"
+    L"InitialDir\r\n"
+    L"    to start the user's selection\r\n"
+    L"WindowTitle\r\n"
+    L"    whatever you want to show in the title bar \r\n";
+
+struct Dialog {
+  bool shown = false;
+  RECT rect = {};
+};
+
+// Runs dirpick with the exact parameters; presses `button` in its dialog when one appears.
+RunResult dirpick(const std::wstring& parameters, int button, const std::wstring& working_dir = L"",
+                  Dialog* seen = nullptr, RunOptions options = {}) {
+  options.working_dir = working_dir;
+  options.while_running = [&](PROCESS_INFORMATION& pi) {
+    if (!button) return;
+    HWND dialog = wait_for_browse_dialog(pi.dwProcessId);
+    if (!dialog) return;
+    Sleep(300);  // past the settle pause
+    if (seen) {
+      seen->shown = true;
+      GetWindowRect(dialog, &seen->rect);
+    }
+    press_button(dialog, button);
+  };
+  RunResult run = run_exact(sibling_path(L"dirpick.exe"), L"dirpick " + parameters, options);
+  EXPECT_TRUE(run.started);
+  EXPECT_FALSE(run.timed_out) << "dirpick did not end (a dialog nobody answered?)";
+  return run;
+}
+
+std::string line(const std::wstring& text) { return to_utf8(text) + "\r\n"; }
+std::wstring in_quotes(const std::wstring& text) { return L"\"" + text + L"\""; }
+}  // namespace
+
+TEST(Usage, NoParametersGiveBannerAndUsageOnStandardError) {
+  for (const wchar_t* parameters : {L"", L"\"\"", L"/?"}) {
+    RunResult run = dirpick(parameters, 0);
+    EXPECT_EQ(0u, run.exit_code) << to_utf8(parameters);
+    EXPECT_EQ("", run.out);
+    std::wstring err = from_utf16_bytes(run.err);
+    EXPECT_EQ(0u, err.find(L"Dirpick ver. 1.63/x64, ")) << to_utf8(parameters);
+    ASSERT_GE(err.size(), kUsage.size() + 1);
+    EXPECT_EQ(kUsage + L"\n", err.substr(err.size() - kUsage.size() - 1)) << "usage text, then one LF";
+  }
+}
+
+TEST(Usage, BannerIsOneLineBeforeTheUsageText) {
+  std::wstring err = from_utf16_bytes(dirpick(L"/?", 0).err);
+  size_t end = err.find(L"\r\n");
+  ASSERT_NE(std::wstring::npos, end);
+  EXPECT_EQ(L"Syntax:\r\n", err.substr(end + 2, 9));
+}
+
+TEST(InvalidOption, SecondWordThatIsNoOptionIsRefusedWithItsCaseKept) {
+  RunResult run = dirpick(L"cd C:\\ Title /XyZ", 0);
+  EXPECT_EQ(255u, run.exit_code);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ(utf16_bytes(L"Invalid option: /XyZ\n"), run.err);
+}
+
+TEST(InvalidOption, ShortenedAndAlteredOptionWordsAreNotOptions) {
+  for (const wchar_t* word : {L"/no", L"-noquote", L"/noquote:"}) {
+    RunResult run = dirpick(std::wstring(L"cd C:\\ Title ") + word, 0);
+    EXPECT_EQ(255u, run.exit_code) << to_utf8(word);
+    EXPECT_EQ(utf16_bytes(std::wstring(L"Invalid option: ") + word + L"\n"), run.err);
+    EXPECT_EQ("", run.out);
+  }
+}
+
+TEST(InvalidOption, QuestionMarkLaterIsJustAWord) {
+  RunResult run = dirpick(L"cd C:\\ Title /?", 0);
+  EXPECT_EQ(255u, run.exit_code);
+  EXPECT_EQ(utf16_bytes(L"Invalid option: /?\n"), run.err);
+}
+
+using PickedFolder = TempFolder;
+
+TEST_F(PickedFolder, CdOnTheSameDriveIsOneQuotedLine) {
+  std::wstring work = make_folder(L"Work");
+  RunResult run = dirpick(L"cd " + in_quotes(work), IDOK, L"C:\\");
+  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ(line(L"cd " + in_quotes(work)), run.out);
+  EXPECT_EQ("", run.err);
+}
+
+TEST_F(PickedFolder, CdToAnotherDriveWritesTheDriveLineFirst) {
+  std::wstring work = make_folder(L"Work");
+  RunResult run = dirpick(L"cd " + in_quotes(work), IDOK, L"Z:\\tmp");
+  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ(line(L"C:") + line(L"cd " + in_quotes(work)), run.out);
+}
+
+TEST_F(PickedFolder, UpperCaseCdKeepsItsCaseAndGetsTheDriveLine) {
+  std::wstring work = make_folder(L"Work");
+  RunResult run = dirpick(L"CD " + in_quotes(work), IDOK, L"Z:\\tmp");
+  EXPECT_EQ(line(L"C:") + line(L"CD " + in_quotes(work)), run.out);
+}
+
+TEST_F(PickedFolder, CdWithSwitchGetsNoDriveLine) {
+  std::wstring work = make_folder(L"Work");
+  RunResult run = dirpick(L"\"cd /d\" " + in_quotes(work), IDOK, L"Z:\\tmp");
+  EXPECT_EQ(line(L"cd /d " + in_quotes(work)), run.out);
+}
+
+TEST_F(PickedFolder, CommandEndingInEqualsTakesTheFolderDirectly) {
+  std::wstring work = make_folder(L"Work");
+  RunResult run = dirpick(L"\"set dir=\" " + in_quotes(work), IDOK, L"C:\\");
+  EXPECT_EQ(line(L"set dir=" + in_quotes(work)), run.out);
+}
+
+TEST_F(PickedFolder, NoQuoteWritesTheBareFolder) {
+  std::wstring work = make_folder(L"My Work");
+  RunResult run = dirpick(L"pushd " + in_quotes(work) + L" \"\" /noquote", IDOK, L"C:\\");
+  // The empty title ends the scan, so /noquote is never read.
+  EXPECT_EQ(line(L"pushd " + in_quotes(work)), run.out);
+  run = dirpick(L"pushd " + in_quotes(work) + L" Pick /NoQuotes", IDOK, L"C:\\");
+  EXPECT_EQ(line(L"pushd " + work), run.out);
+}
+
+TEST_F(PickedFolder, BackslashOptionKeepsTheTrailingBackslash) {
+  std::wstring work = make_folder(L"Work");
+  RunResult run = dirpick(L"cd " + in_quotes(work) + L" Pick /BACKSLASH", IDOK, L"C:\\");
+  EXPECT_EQ(line(L"cd " + in_quotes(work + L"\\")), run.out);
+}
+
+TEST_F(PickedFolder, DriveRootKeepsItsBackslash) {
+  EXPECT_EQ(line(L"cd \"C:\\\""), dirpick(L"cd C:\\", IDOK, L"C:\\").out);
+  EXPECT_EQ(line(L"cd C:\\"), dirpick(L"cd C:\\ t /noquote", IDOK, L"C:\\").out);
+}
+
+TEST_F(PickedFolder, DotAndMissingStartFolderMeanTheCurrentDirectory) {
+  std::wstring work = make_folder(L"Work");
+  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd .", IDOK, work).out);
+  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd", IDOK, work).out);
+  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd \"\"", IDOK, work).out);
+}
+
+TEST_F(PickedFolder, RelativeStartFolderIsMadeAbsolute) {
+  std::wstring work = make_folder(L"Work\\Inner");
+  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd Work\\Inner", IDOK, root).out);
+}
+
+TEST_F(PickedFolder, NonAsciiFolderIsUtf8OnARedirectedStream) {
+  std::wstring folder = make_folder(L"\x00C4rger \x20AC \x65E5\x672C");
+  RunResult run = dirpick(L"cd " + in_quotes(folder), IDOK, L"C:\\");
+  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ(line(L"cd " + in_quotes(folder)), run.out);
+  EXPECT_NE(std::string::npos, run.out.find("\xC3\x84rger \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC"));
+}
+
+TEST_F(PickedFolder, CancelGivesExitCodeOneAndNoOutput) {
+  RunResult run = dirpick(L"cd " + in_quotes(root), IDCANCEL, L"C:\\");
+  EXPECT_EQ(1u, run.exit_code);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("", run.err);
+}
+
+TEST_F(PickedFolder, StartFolderLongerThanMaxPathIsResolvedWhole) {
+  // The first 259 characters of the full path name a folder of their own, which the dialog
+  // (limited to 259) preselects; a start folder lost to a short buffer would preselect nothing.
+  std::wstring first_part(259 - root.size() - 1, L'a');
+  std::wstring prefix = make_folder(first_part);
+  ASSERT_EQ(259u, prefix.size());
+  make_folder(first_part + L"\\" + std::wstring(40, L'b'));
+  RunResult run = dirpick(L"cd " + first_part + L"\\" + std::wstring(40, L'b'), IDOK, root);
+  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ(line(L"cd " + in_quotes(prefix)), run.out);
+}
+
+TEST_F(PickedFolder, LostResultLineIsAFailureNotAChoice) {
+  RunOptions full;
+  full.stdout_full = true;
+  RunResult run = dirpick(L"cd " + in_quotes(root), IDOK, L"C:\\", nullptr, full);
+  EXPECT_EQ(255u, run.exit_code);
+  EXPECT_EQ(utf16_bytes(L"Dirpick: the result line could not be written\n"), run.err);
+}
+
+TEST_F(PickedFolder, CenterPlacesTheDialogInTheMiddleOfTheWorkArea) {
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  Dialog centred;
+  Dialog plain;
+  dirpick(L"cd " + in_quotes(root) + L" Pick /center", IDOK, L"C:\\", &centred);
+  dirpick(L"cd " + in_quotes(root) + L" Pick", IDOK, L"C:\\", &plain);
+  ASSERT_TRUE(centred.shown);
+  ASSERT_TRUE(plain.shown);
+  LONG cx = (centred.rect.left + centred.rect.right) / 2;
+  LONG cy = (centred.rect.top + centred.rect.bottom) / 2;
+  EXPECT_NEAR((area.left + area.right) / 2, cx, 2);
+  EXPECT_NEAR((area.top + area.bottom) / 2, cy, 2);
+  EXPECT_GE(centred.rect.left, area.left);
+  EXPECT_LE(centred.rect.right, area.right);
+  EXPECT_FALSE(EqualRect(&centred.rect, &plain.rect)) << "without /center the system places the dialog";
+}
