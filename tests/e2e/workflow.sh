@@ -32,9 +32,18 @@ check() {  # name expected actual
   fi
 }
 
+# The dialog of an earlier step may still be closing; a search must not find it.
+wait_for_no_dialog() {
+  for _ in $(seq 1 100); do
+    [ -z "$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null)" ] && return 0
+    sleep 0.05
+  done
+}
+
 # Waits for the dialog, lets it settle, then sends a key: Return confirms, Escape cancels.
 answer_dialog() {  # key [screenshot-name]
   local w=""
+  wait_for_no_dialog
   for _ in $(seq 1 200); do
     w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
     [ -n "$w" ] && break
@@ -80,7 +89,36 @@ wait
 check "pushd example enters and leaves" "Working in $alpha
 Back in $(win_path "$work/start")" "$out"
 
-# 5. the result line on a real console: WriteConsoleW, not bytes through WriteFile.
+# 5. /center over a console window of its own: Wine's windowed console (conhost).
+centre_of() {  # window -> "x y", or "gone"
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || { echo gone; return; }
+  eval "$geometry"
+  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+wait_for_no_dialog
+(cd "$work" && wine wineconsole cmd /c "dirpick.exe cd C:\\windows Centred /center > centred.txt" 2>/dev/null) &
+dialog=""
+for _ in $(seq 1 200); do
+  dialog=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
+  [ -n "$dialog" ] && break
+  sleep 0.05
+done
+console=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1)
+if [ -n "$dialog" ] && [ -n "$console" ]; then
+  sleep 0.5
+  console_centre=$(centre_of "$console")
+  [ "$console_centre" = gone ] && console_centre="console window gone"
+  check "/center puts the dialog over the console window" "$console_centre" "$(centre_of "$dialog")"
+  xdotool key --window "$dialog" Return 2>/dev/null
+else
+  check "/center test found a dialog and a console window" "both" "dialog=$dialog console=$console"
+fi
+wait
+check "the windowed console run wrote its line" 'C:
+cd "C:\windows"' "$(tr -d '\r' < "$work/centred.txt" 2>/dev/null)"
+
+# 6. the result line on a real console: WriteConsoleW, not bytes through WriteFile.
 tm() { tmux -L "dirpick-$$" "$@"; }
 tm new-session -d -x 200 -y 20 -s c "env DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
   wine '$build/bin/dirpick.exe' 'cd /d' 'C:\\windows' 'Console test'; echo \"exit=\$?\"; sleep 60"
@@ -95,14 +133,15 @@ check "console shows the result line and exit code" 'cd /d "C:\windows"
 exit=0' "$screen"
 tm kill-session -t c
 
-# 6. error and output lines with non-ASCII text on a real console.
-tm new-session -d -x 200 -y 20 -s p "env WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
+# 7. error and output lines with non-ASCII text on a real console.
+tm new-session -d -x 200 -y 20 -s p "env DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
   wine '$build/bin/channel_probe.exe' both; echo done; sleep 60"
 for _ in $(seq 1 100); do
   tm capture-pane -p -t p | grep -q '^done' && break
   sleep 0.1
 done
 screen=$(tm capture-pane -p -t p | grep -v '^$')
+tm kill-session -t p
 check "console shows UTF-16 lines as text" "error line é
 output line Ä€
 done" "$screen"
