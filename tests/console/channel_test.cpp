@@ -91,3 +91,10 @@ TEST(ProcessExit, FirstParameterReachesTheProgramAfterStartUp) {
   // An unknown first word ends with 99: the probe read "bogus", not the program name.
   EXPECT_EQ(99u, probe(L"bogus").exit_code);
 }
+
+TEST(OutOfMemory, EndsWithExitCode255AndALineOnStandardErrorOnly) {
+  RunResult run = probe(L"oom");
+  EXPECT_EQ(255u, run.exit_code);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ(utf16_bytes(L"Dirpick: out of memory\n"), run.err);
+}

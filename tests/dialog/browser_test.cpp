@@ -18,6 +18,7 @@ struct Seen {
   HWND dialog = nullptr;
   bool owner_window_enabled = true;  // the test's own window while the dialog is up
   std::wstring heading;               // static texts of the dialog, joined
+  HWND owner = nullptr;
 };
 
 struct Presser {
@@ -37,6 +38,7 @@ struct Presser {
     HWND dialog = wait_for_browse_dialog(0);
     self->seen.dialog = dialog;
     if (!dialog) return 1;
+    self->seen.owner = GetWindow(dialog, GW_OWNER);
     Sleep(300);  // past the settle pause, as a person would be
     if (self->watched) self->seen.owner_window_enabled = IsWindowEnabled(self->watched);
     EnumChildWindows(dialog, collect_static, reinterpret_cast<LPARAM>(&self->seen.heading));
@@ -143,6 +145,17 @@ TEST_F(FolderBrowser, GuardIsOnWhileTheDialogIsUpAndOffAfterOnBothPaths) {
   }
   DestroyWindow(front);
   DestroyWindow(mine);
+}
+
+TEST_F(FolderBrowser, OwnForegroundWindowOwnsTheDialog) {
+  HWND front = CreateWindowExW(0, L"Static", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+  SetForegroundWindow(front);
+  pump_messages(50);
+  ASSERT_EQ(front, GetForegroundWindow());
+  browse(L"t", root.c_str(), IDCANCEL);
+  EXPECT_EQ(front, presser.seen.owner);
+  DestroyWindow(front);
 }
 
 TEST_F(FolderBrowser, StartFolderLosesOneTrailingBackslashOnTheWay) {

@@ -19,6 +19,7 @@ const std::wstring kUsage =
 struct Dialog {
   bool shown = false;
   RECT rect = {};
+  HWND owner = nullptr;
 };
 
 // Runs dirpick with the exact parameters; presses `button` in its dialog when one appears.
@@ -33,6 +34,7 @@ RunResult dirpick(const std::wstring& parameters, int button, const std::wstring
     if (seen) {
       seen->shown = true;
       GetWindowRect(dialog, &seen->rect);
+      seen->owner = GetWindow(dialog, GW_OWNER);
     }
     press_button(dialog, button);
   };
@@ -205,4 +207,44 @@ TEST_F(PickedFolder, CenterPlacesTheDialogInTheMiddleOfTheWorkArea) {
   EXPECT_GE(centred.rect.left, area.left);
   EXPECT_LE(centred.rect.right, area.right);
   EXPECT_FALSE(EqualRect(&centred.rect, &plain.rect)) << "without /center the system places the dialog";
+}
+
+TEST_F(PickedFolder, ForegroundWindowOfAnotherProcessDoesNotOwnTheDialog) {
+  HWND mine = CreateWindowExW(0, L"Static", L"test window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                              nullptr, nullptr, nullptr);
+  SetForegroundWindow(mine);
+  pump_messages(50);
+  ASSERT_EQ(mine, GetForegroundWindow());
+  Dialog seen;
+  RunResult run = dirpick(L"cd " + in_quotes(root), IDOK, L"C:\\", &seen);
+  ASSERT_TRUE(seen.shown);
+  EXPECT_EQ(nullptr, seen.owner);
+  EXPECT_EQ(0u, run.exit_code);
+  DestroyWindow(mine);
+}
+
+TEST_F(PickedFolder, Shell32WithoutTheDialogIsACancelNotACrash) {
+  // A copy of the exe beside a SHELL32 that has neither entry point. Wine's per-program
+  // setting makes only this copy prefer the DLL beside it over the system's.
+  const std::wstring name = L"dirpick-without-shell.exe";
+  std::wstring exe = root + L"\\" + name;
+  ASSERT_TRUE(CopyFileW(sibling_path(L"dirpick.exe").c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(sibling_path(L"fake-shell32\\shell32.dll").c_str(), (root + L"\\shell32.dll").c_str(), FALSE));
+  std::wstring key = L"Software\\Wine\\AppDefaults\\" + name + L"\\DllOverrides";
+  HKEY overrides = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                           &overrides, nullptr));
+  const wchar_t native[] = L"native";
+  RegSetValueExW(overrides, L"shell32", 0, REG_SZ, reinterpret_cast<const BYTE*>(native), sizeof(native));
+  RegCloseKey(overrides);
+
+  RunOptions options;
+  options.working_dir = root;
+  options.timeout_ms = 15000;
+  RunResult run = run_exact(exe, L"dirpick cd " + in_quotes(root), options);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  EXPECT_FALSE(run.timed_out) << "a dialog appeared after all";
+  EXPECT_EQ(1u, run.exit_code);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("", run.err);
 }

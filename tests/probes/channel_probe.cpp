@@ -4,6 +4,7 @@
 //   err TEXT        error line
 //   exit N          ends with process exit code N (decimal, may be negative or above 255)
 //   both            an error line and an output line, for a real console
+//   oom             asks the workspace for more than it can ever hold
 // TEXT is one of: ascii, nonascii, empty, null.
 #include <windows.h>
 
@@ -61,6 +62,9 @@ extern "C" [[noreturn]] void probe_entry() {
     param_next(mark);
     string_assign(&word, mark);
     process_exit_code = parse_number(word);
+  } else if (string_equal(word, L"oom")) {
+    ws_reserve(0x3FFFFFF0, ws_mark());
+    output_hook(L"must never appear");
   } else if (string_equal(word, L"both")) {
     write_error_line(L"error line \x00E9");
     output_hook(L"output line \x00C4\x20AC");
