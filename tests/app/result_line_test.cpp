@@ -117,6 +117,26 @@ TEST_F(ResultLine, LowerCaseDriveIsWrittenUpperCase) {
   EXPECT_EQ(L"D:\r\ncd \"d:\\work\"", line(L"cd", kQuote, L"d:\\work\\", L"C:\\windows"));
 }
 
+TEST_F(ResultLine, CurrentDirectoryLongerThanMaxPathIsReadForTheDriveTest) {
+  // A process cannot be started in so deep a folder, but it can enter one.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  ASSERT_TRUE(SetCurrentDirectoryW(temp));
+  std::wstring deep = temp;
+  const std::wstring step = L"dirpick-deep-" + std::to_wstring(GetCurrentProcessId());
+  std::vector<std::wstring> made;
+  while (deep.size() < 400) {
+    CreateDirectoryW(step.c_str(), nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryW(step.c_str()));
+    deep += step + L"\\";
+    made.push_back(deep);
+  }
+  EXPECT_EQ(L"D:\r\ncd \"D:\\Work\"", line(L"cd", kQuote, L"D:\\Work\\", deep.c_str()));
+  EXPECT_EQ(L"cd \"C:\\Work\"", line(L"cd", kQuote, L"C:\\Work\\", deep.c_str()));
+  SetCurrentDirectoryW(temp);
+  for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW((L"\\\\?\\" + *it).c_str());
+}
+
 TEST_F(ResultLine, LostLineIsReported) {
   hook_result = false;
   int mark = ws_mark();

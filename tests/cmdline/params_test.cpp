@@ -125,3 +125,51 @@ TEST(ParamReader, LongestCommandLineIsReadWhole) {
   EXPECT_EQ((std::vector<std::wstring>{word, L"end", L""}), h.texts);
   EXPECT_EQ(2, h.count);
 }
+
+namespace {
+// A small deterministic generator, so that a failing line can be reproduced from its seed.
+struct Lcg {
+  unsigned long long state;
+  unsigned next(unsigned bound) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<unsigned>(state >> 33) % bound;
+  }
+};
+
+std::wstring generated_line(Lcg& rng) {
+  static const wchar_t alphabet[] = {L'a', L'b', L' ', L' ', L'"', L'"', L'\t', L'\\', L'\x00E9', L'\xD800'};
+  std::wstring line = rng.next(3) == 0 ? L"\"p q\"" : L"prog";
+  unsigned length = rng.next(24);
+  for (unsigned i = 0; i < length; ++i) line += alphabet[rng.next(sizeof(alphabet) / sizeof(alphabet[0]))];
+  return line;
+}
+}  // namespace
+
+TEST(ParamReaderProperties, HoldOnGeneratedCommandLines) {
+  Lcg rng{20261206};
+  for (int i = 0; i < 150; ++i) {
+    std::wstring line = generated_line(rng);
+    Handout h = hand_out(line);
+    SCOPED_TRACE("line " + std::to_string(i) + ": [" + to_utf8(line) + "]");
+    ASSERT_FALSE(h.texts.empty());
+    // param_count equals the number of calls that advanced the cursor; the last call did not.
+    int advancing = static_cast<int>(h.texts.size()) - 1;
+    EXPECT_EQ(advancing, h.count);
+    for (int k = 0; k < advancing; ++k) EXPECT_EQ(k + 1, h.cursors[k]);
+    EXPECT_EQ(advancing, h.cursors.back()) << "the cursor moved past the last parameter";
+    EXPECT_EQ(L"", h.texts.back());
+    for (const std::wstring& text : h.texts) EXPECT_EQ(std::wstring::npos, text.find(L'"'));
+    // Every unit handed out comes from the line, in order, and nothing is invented.
+    std::wstring all;
+    for (const std::wstring& text : h.texts) all += text;
+    std::wstring rest;
+    for (wchar_t c : line)
+      if (c != L'"') rest += c;
+    size_t at = 0;
+    for (wchar_t c : all) {
+      at = rest.find(c, at);
+      ASSERT_NE(std::wstring::npos, at) << "a unit that is not in the line";
+      ++at;
+    }
+  }
+}

@@ -2,6 +2,7 @@
 // codes, and the real dialog, confirmed on its preselected folder or cancelled.
 #include <string>
 
+#include "support/dirpick_run.h"
 #include "support/process.h"
 #include "support/windows.h"
 
@@ -15,34 +16,6 @@ const std::wstring kUsage =
     L"    to start the user's selection\r\n"
     L"WindowTitle\r\n"
     L"    whatever you want to show in the title bar \r\n";
-
-struct Dialog {
-  bool shown = false;
-  RECT rect = {};
-  HWND owner = nullptr;
-};
-
-// Runs dirpick with the exact parameters; presses `button` in its dialog when one appears.
-RunResult dirpick(const std::wstring& parameters, int button, const std::wstring& working_dir = L"",
-                  Dialog* seen = nullptr, RunOptions options = {}) {
-  options.working_dir = working_dir;
-  options.while_running = [&](PROCESS_INFORMATION& pi) {
-    if (!button) return;
-    HWND dialog = wait_for_browse_dialog(pi.dwProcessId);
-    if (!dialog) return;
-    Sleep(300);  // past the settle pause
-    if (seen) {
-      seen->shown = true;
-      GetWindowRect(dialog, &seen->rect);
-      seen->owner = GetWindow(dialog, GW_OWNER);
-    }
-    press_button(dialog, button);
-  };
-  RunResult run = run_exact(sibling_path(L"dirpick.exe"), L"dirpick " + parameters, options);
-  EXPECT_TRUE(run.started);
-  EXPECT_FALSE(run.timed_out) << "dirpick did not end (a dialog nobody answered?)";
-  return run;
-}
 
 std::string line(const std::wstring& text) { return to_utf8(text) + "\r\n"; }
 std::wstring in_quotes(const std::wstring& text) { return L"\"" + text + L"\""; }
@@ -194,8 +167,8 @@ TEST_F(PickedFolder, LostResultLineIsAFailureNotAChoice) {
 TEST_F(PickedFolder, CenterPlacesTheDialogInTheMiddleOfTheWorkArea) {
   RECT area;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  Dialog centred;
-  Dialog plain;
+  DialogSeen centred;
+  DialogSeen plain;
   dirpick(L"cd " + in_quotes(root) + L" Pick /center", IDOK, L"C:\\", &centred);
   dirpick(L"cd " + in_quotes(root) + L" Pick", IDOK, L"C:\\", &plain);
   ASSERT_TRUE(centred.shown);
@@ -215,7 +188,7 @@ TEST_F(PickedFolder, ForegroundWindowOfAnotherProcessDoesNotOwnTheDialog) {
   SetForegroundWindow(mine);
   pump_messages(50);
   ASSERT_EQ(mine, GetForegroundWindow());
-  Dialog seen;
+  DialogSeen seen;
   RunResult run = dirpick(L"cd " + in_quotes(root), IDOK, L"C:\\", &seen);
   ASSERT_TRUE(seen.shown);
   EXPECT_EQ(nullptr, seen.owner);

@@ -43,7 +43,8 @@ RunResult run_exact(const std::wstring& program, const std::wstring& command_lin
   RunResult result;
   std::wstring out_path = temp_file_name();
   std::wstring err_path = temp_file_name();
-  HANDLE out = options.stdout_closed ? nullptr
+  HANDLE out = options.stdout_closed    ? nullptr
+               : options.stdout_invalid ? reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0xBAD0))
                : options.stdout_full ? inheritable_file(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING)
                                      : inheritable_file(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = options.stderr_closed ? nullptr : inheritable_file(err_path, GENERIC_WRITE, CREATE_ALWAYS);
@@ -61,8 +62,12 @@ RunResult run_exact(const std::wstring& program, const std::wstring& command_lin
   BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 options.working_dir.empty() ? nullptr : options.working_dir.c_str(), &si, &pi);
   for (HANDLE h : {out, err, in})
-    if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  if (!started) return result;
+    if (h && h != INVALID_HANDLE_VALUE && !(options.stdout_invalid && h == out)) CloseHandle(h);
+  if (!started) {
+    DeleteFileW(out_path.c_str());
+    DeleteFileW(err_path.c_str());
+    return result;
+  }
   result.started = true;
   if (options.while_running) options.while_running(pi);
   if (WaitForSingleObject(pi.hProcess, options.timeout_ms) == WAIT_TIMEOUT) {

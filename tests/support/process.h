@@ -15,6 +15,7 @@ struct RunOptions {
   DWORD timeout_ms = 30000;
   bool stdout_full = false;      // standard output on a device that is always full
   bool stdout_closed = false;    // no standard output handle at all
+  bool stdout_invalid = false;   // a handle value that names nothing
   bool stderr_closed = false;
 };
 

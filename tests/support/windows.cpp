@@ -52,7 +52,8 @@ void TempFolder::SetUp() {
   root = full;
 }
 
-void TempFolder::TearDown() { remove_tree(root); }
+// The \\?\ form lifts MAX_PATH from the removal of deep test folders.
+void TempFolder::TearDown() { remove_tree(L"\\\\?\\" + root); }
 
 std::wstring TempFolder::make_folder(const std::wstring& relative) {
   std::wstring path = root;
@@ -67,12 +68,13 @@ std::wstring TempFolder::make_folder(const std::wstring& relative) {
   return path;
 }
 
-HWND wait_for_browse_dialog(DWORD process_id, DWORD timeout_ms) {
+HWND wait_for_browse_dialog(DWORD process_id, DWORD timeout_ms, HANDLE process) {
   DialogSearch search = {process_id ? process_id : GetCurrentProcessId(), nullptr};
   for (DWORD waited = 0; waited < timeout_ms; waited += 20) {
     EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
-    Sleep(20);
+    if (process && WaitForSingleObject(process, 20) == WAIT_OBJECT_0) return nullptr;
+    if (!process) Sleep(20);
   }
   return nullptr;
 }

@@ -18,8 +18,8 @@ class TempFolder : public ::testing::Test {
 };
 
 // The first visible dialog-class window of the process (0: this process) whose caption is
-// "Browse for Folder", or null when none appeared in time.
-HWND wait_for_browse_dialog(DWORD process_id, DWORD timeout_ms = 20000);
+// "Browse for Folder", or null when none appeared in time or the process (when given) ended.
+HWND wait_for_browse_dialog(DWORD process_id, DWORD timeout_ms = 20000, HANDLE process = nullptr);
 // Presses a dialog button (IDOK, IDCANCEL) the way a click does.
 void press_button(HWND dialog, int id);
 std::wstring window_text(HWND window);
