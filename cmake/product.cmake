@@ -3,9 +3,9 @@
 
 set(DIRPICK_CODE_FLAGS
   -Wall -Wextra -Werror
-  -Os -fno-exceptions -fno-rtti
+  -Os -malign-data=abi -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-stack-protector
-  -ffunction-sections -fdata-sections)
+  -ffunction-sections)
 
 set(DIRPICK_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 

@@ -12,6 +12,7 @@ packages=(
   cmake make
   googletest                   # built from source with the cross compiler
   imagemagick x11-apps         # screenshots of the dialog (xwd, convert)
+  time                         # peak memory in the benchmarks
 )
 
 missing=()

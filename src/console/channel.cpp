@@ -8,7 +8,6 @@
 #include "runtime/memory.h"
 #include "strings/conversion.h"
 
-int console_already_present = 1;
 int output_encoding_mode = ENC_UTF8;
 constinit OutputHook output_hook = write_output_line;
 ConsoleState console_state;
@@ -36,16 +35,13 @@ bool write_converted(char* (*convert)(const wchar_t*), const wchar_t* buffer) {
 }  // namespace
 
 int console_open(const wchar_t* title, int mode) {
-  if (!console_already_present) AllocConsole();
+  if constexpr (!console_already_present) AllocConsole();
   output_encoding_mode = mode;
   console_state.input = GetStdHandle(STD_INPUT_HANDLE);
   console_state.output = GetStdHandle(STD_OUTPUT_HANDLE);
-  GetConsoleScreenBufferInfo(console_state.output, &console_state.output_info);
   console_state.error = GetStdHandle(STD_ERROR_HANDLE);
   SetConsoleCtrlHandler(close_event_handler, TRUE);
   if (title) SetConsoleTitleW(title);
-  InitializeCriticalSection(&console_state.first_lock);
-  InitializeCriticalSection(&console_state.second_lock);
   return 1;
 }
 
@@ -90,6 +86,5 @@ bool write_output_text(const wchar_t* buffer, int count) {
 }
 
 void console_close() {
-  if (!console_already_present) FreeConsole();
-  DeleteCriticalSection(&console_state.first_lock);
+  if constexpr (!console_already_present) FreeConsole();
 }

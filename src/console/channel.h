@@ -7,18 +7,17 @@
 // Writes one output line; true when all of it reached standard output.
 using OutputHook = bool (*)(const wchar_t* text);
 
-// 1 when the process gets its console from the system (a console-subsystem program).
-extern int console_already_present;
+// 1 when the process gets its console from the system (a console-subsystem program); fixed at
+// build time, so the code that would allocate and free a console is compiled out.
+constexpr int console_already_present = 1;
 extern int output_encoding_mode;
 extern OutputHook output_hook;
 
+// No lock: every write comes from the main thread, and the close-event thread writes nothing.
 struct ConsoleState {
   HANDLE input;
   HANDLE output;
-  CONSOLE_SCREEN_BUFFER_INFO output_info;
   HANDLE error;
-  CRITICAL_SECTION first_lock;
-  CRITICAL_SECTION second_lock;
 };
 extern ConsoleState console_state;
 

@@ -16,7 +16,6 @@ long long process_exit_code;
 void* runtime_state_block;
 ObjectTable* handle_table;
 ObjectTable* exit_table;
-CRITICAL_SECTION runtime_lock;
 
 namespace {
 constexpr int kRuntimeStateBytes = 24;
@@ -50,7 +49,6 @@ HANDLE runtime_heap_create() {
 void runtime_init() {
   runtime_state_block = alloc_zeroed(kRuntimeStateBytes, nullptr);
   handle_table = object_table_create(kHandleItemBytes, kHandleSlots, handle_release);
-  InitializeCriticalSection(&runtime_lock);
 }
 
 HRESULT ui_init() {

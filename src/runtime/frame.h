@@ -12,7 +12,6 @@ extern long long process_exit_code;    // low 32 bits go to ExitProcess
 extern void* runtime_state_block;      // 24 zeroed bytes; the first int is the parameter cursor
 extern ObjectTable* handle_table;
 extern ObjectTable* exit_table;        // torn down by runtime_end when set; nothing sets it
-extern CRITICAL_SECTION runtime_lock;
 
 // Clears the frame's own values (main heap, module handle, exit code and the tables).
 void runtime_clear();

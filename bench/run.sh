@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Measures the built tool and prints a table: size and imports, start-up on the usage path against
+# a program that only calls ExitProcess, start to visible dialog against the same dialog opened
+# by VBScript under Wine's cscript, and peak memory. Times are medians of interleaved runs.
+# Usage: bench/run.sh [RUNS]   (default 21 start-up runs, a third as many dialog runs)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-21}
+
+if [ "${DIRPICK_BENCH_INNER:-}" != 1 ]; then
+  scripts/install-deps.sh
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build -j2 --target dirpick bench_minimal bench_ui_only >/dev/null
+  export WINEPREFIX="$PWD/build/wineprefix"
+  wineserver -k 2>/dev/null
+  if [ -z "${DISPLAY:-}" ]; then
+    DIRPICK_BENCH_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  fi
+  DIRPICK_BENCH_INNER=1 exec "$0" "$@"
+fi
+
+exe=build/bin/dirpick.exe
+minimal=build/bin/bench_minimal.exe
+ui_only=build/bin/bench_ui_only.exe
+scripts/wine-run "$exe" /? 2>/dev/null
+export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# One warm server for every run, so each start pays only for its own process.
+wineserver -p
+trap 'wineserver -k 2>/dev/null' EXIT
+
+now_us() { echo $(($(date +%s%N) / 1000)); }
+median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+ms() { awk -v u="$1" 'BEGIN {printf "%.1f ms", u / 1000}'; }
+
+elapsed() {  # command... -> microseconds
+  local t0
+  t0=$(now_us)
+  "$@" >/dev/null 2>&1
+  echo $(($(now_us) - t0))
+}
+
+# Starts a program that shows the dialog, waits until it is mapped (polled every 5 ms), cancels
+# it, and prints the microseconds from the start to the dialog.
+to_visible() {  # command...
+  local t0 t1 w=""
+  t0=$(now_us)
+  # Bounded, so that a dialog that never shows cannot stall the benchmark.
+  timeout 30 "$@" >/dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 1 2000); do
+    w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
+    [ -n "$w" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.005
+  done
+  t1=$(now_us)
+  if [ -z "$w" ]; then
+    wait "$pid"
+    echo "no dialog" >&2
+    return
+  fi
+  sleep 0.3
+  xdotool key --window "$w" Escape 2>/dev/null
+  wait "$pid"
+  # Let the window go before the next run looks for one.
+  for _ in $(seq 1 200); do
+    [ -z "$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null)" ] && break
+    sleep 0.01
+  done
+  echo $((t1 - t0))
+}
+
+peak_kib() {  # command... -> peak resident set of the process, KiB
+  local report
+  report=$(mktemp)
+  /usr/bin/time -o "$report" -f %M "$@" >/dev/null 2>&1
+  tail -1 "$report"
+  rm -f "$report"
+}
+
+peak_with_dialog() {
+  ( for _ in $(seq 1 4000); do
+      w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
+      [ -n "$w" ] && { sleep 0.3; xdotool key --window "$w" Escape 2>/dev/null; break; }
+      sleep 0.01
+    done ) &
+  peak_kib wine "$exe" cd 'C:\windows'
+  wait
+}
+
+# Start-up on the usage path, interleaved with the baseline.
+usage=()
+base=()
+ui=()
+for _ in $(seq 1 "$runs"); do
+  usage+=("$(elapsed wine "$exe" /?)")
+  base+=("$(elapsed wine "$minimal")")
+  ui+=("$(elapsed wine "$ui_only")")
+done
+usage_med=$(printf '%s\n' "${usage[@]}" | median)
+base_med=$(printf '%s\n' "${base[@]}" | median)
+ui_med=$(printf '%s\n' "${ui[@]}" | median)
+
+# Start to visible dialog, interleaved with the VBScript peer.
+dialog_runs=$(( (runs + 2) / 3 ))
+tool=()
+peer=()
+for _ in $(seq 1 "$dialog_runs"); do
+  tool+=("$(to_visible wine "$exe" cd 'C:\windows' 'Pick a folder')")
+  peer+=("$(to_visible wine cscript //nologo "$(winepath -w bench/browse.vbs)")")
+done
+tool_med=$(printf '%s\n' "${tool[@]}" | median)
+peer_med=$(printf '%s\n' "${peer[@]}" | median)
+pause_us=200000
+tool_less_pause=$((tool_med - pause_us))
+
+size=$(stat -c %s "$exe")
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | sort | paste -sd ' ')
+
+echo "| measure | value |"
+echo "|---|---|"
+echo "| dirpick.exe size | $size bytes ($(ratio "$size" 1024) KiB; target 16 KiB) |"
+echo "| imported DLLs | $imports |"
+echo "| start to exit, \`dirpick /?\` (median of $runs) | $(ms "$usage_med") |"
+echo "| start to exit, ExitProcess-only program | $(ms "$base_med") |"
+echo "| usage path / baseline | $(ratio "$usage_med" "$base_med") (target at most 1.10) |"
+echo "| start to exit, common controls and COM set-up only | $(ms "$ui_med") |"
+echo "| usage path / that set-up alone | $(ratio "$usage_med" "$ui_med") |"
+echo "| start to visible dialog, dirpick (median of $dialog_runs) | $(ms "$tool_med"), of which 200 ms settle pause |"
+echo "| start to visible dialog, VBScript BrowseForFolder | $(ms "$peer_med") |"
+echo "| dirpick / VBScript | $(ratio "$tool_med" "$peer_med"); without the pause $(ratio "$tool_less_pause" "$peer_med") |"
+echo "| share of dirpick's time that is the settle pause | $(awk -v p=$pause_us -v t="$tool_med" 'BEGIN {printf "%.0f%%", 100 * p / t}') |"
+echo "| peak resident set, \`dirpick /?\` | $(peak_kib wine "$exe" /?) KiB |"
+echo "| peak resident set, dialog open | $(peak_with_dialog) KiB |"
+echo "| peak resident set, ExitProcess-only program | $(peak_kib wine "$minimal") KiB |"
