@@ -127,13 +127,9 @@ TEST_F(FolderBrowser, CancelGivesTheEmptyTextWithThePositionBackAtStart) {
 }
 
 TEST_F(FolderBrowser, GuardIsOnWhileTheDialogIsUpAndOffAfterOnBothPaths) {
-  HWND mine = CreateWindowExW(0, L"Static", L"mine", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                              nullptr, nullptr, nullptr);
+  HWND mine = plain_window(L"mine", 0);
   // Another window of ours holds the foreground, so the guard must disable this one.
-  HWND front = CreateWindowExW(0, L"Static", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 0, 100, 100, nullptr,
-                               nullptr, nullptr, nullptr);
-  SetForegroundWindow(front);
-  pump_messages(50);
+  HWND front = foreground_window(L"front", 120);
   ASSERT_EQ(front, GetForegroundWindow());
   presser.watched = mine;
   for (int button : {IDOK, IDCANCEL}) {
@@ -148,10 +144,7 @@ TEST_F(FolderBrowser, GuardIsOnWhileTheDialogIsUpAndOffAfterOnBothPaths) {
 }
 
 TEST_F(FolderBrowser, OwnForegroundWindowOwnsTheDialog) {
-  HWND front = CreateWindowExW(0, L"Static", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 0, 100, 100, nullptr,
-                               nullptr, nullptr, nullptr);
-  SetForegroundWindow(front);
-  pump_messages(50);
+  HWND front = foreground_window(L"front", 120);
   ASSERT_EQ(front, GetForegroundWindow());
   browse(L"t", root.c_str(), IDCANCEL);
   EXPECT_EQ(front, presser.seen.owner);

@@ -81,6 +81,10 @@ class WindowGuard : public ::testing::Test {
     main_heap = nullptr;
     guard_list = nullptr;
   }
+  static void bring_to_front(HWND w) {
+    SetForegroundWindow(w);
+    pump_messages(30);
+  }
   HWND window(bool visible = true, DWORD ex_style = 0) {
     windows.push_back(make_window(visible, ex_style));
     return windows.back();
@@ -100,8 +104,7 @@ TEST_F(WindowGuard, LeavesAHiddenWindowUnrecordedAndUntouched) {
 TEST_F(WindowGuard, DisablesAnOrdinaryWindowWhileOnWithoutMovingItInTheZOrder) {
   HWND front = window();
   HWND ordinary = window();
-  SetForegroundWindow(front);
-  pump_messages(30);
+  bring_to_front(front);
   ASSERT_EQ(front, GetForegroundWindow());
   HWND below_before = GetWindow(ordinary, GW_HWNDNEXT);
   HWND above_before = GetWindow(ordinary, GW_HWNDPREV);
@@ -118,8 +121,7 @@ TEST_F(WindowGuard, DisablesAnOrdinaryWindowWhileOnWithoutMovingItInTheZOrder) {
 
 TEST_F(WindowGuard, ForegroundWindowLeavesAndRejoinsTheTopmostBandButStaysEnabled) {
   HWND front = window(true, WS_EX_TOPMOST);
-  SetForegroundWindow(front);
-  pump_messages(30);
+  bring_to_front(front);
   ASSERT_EQ(front, GetForegroundWindow());
   ASSERT_TRUE(is_topmost(front));
   guard_windows(1);
@@ -136,8 +138,7 @@ TEST_F(WindowGuard, ForegroundWindowLeavesAndRejoinsTheTopmostBandButStaysEnable
 TEST_F(WindowGuard, AWindowDisabledBeforehandStaysDisabled) {
   HWND front = window();
   HWND disabled = window();
-  SetForegroundWindow(front);
-  pump_messages(30);
+  bring_to_front(front);
   EnableWindow(disabled, FALSE);
   guard_windows(1);
   ASSERT_NE(nullptr, record_for(disabled));

@@ -183,10 +183,7 @@ TEST_F(PickedFolder, CenterPlacesTheDialogInTheMiddleOfTheWorkArea) {
 }
 
 TEST_F(PickedFolder, ForegroundWindowOfAnotherProcessDoesNotOwnTheDialog) {
-  HWND mine = CreateWindowExW(0, L"Static", L"test window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                              nullptr, nullptr, nullptr);
-  SetForegroundWindow(mine);
-  pump_messages(50);
+  HWND mine = foreground_window(L"test window", 0);
   ASSERT_EQ(mine, GetForegroundWindow());
   DialogSeen seen;
   RunResult run = dirpick(L"cd " + in_quotes(root), IDOK, L"C:\\", &seen);

@@ -108,3 +108,15 @@ void pump_messages(DWORD milliseconds) {
     Sleep(5);
   } while (GetTickCount64() < until);
 }
+
+HWND plain_window(const wchar_t* title, int x) {
+  return CreateWindowExW(0, L"Static", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 0, 100, 100, nullptr, nullptr,
+                         nullptr, nullptr);
+}
+
+HWND foreground_window(const wchar_t* title, int x) {
+  HWND window = plain_window(title, x);
+  SetForegroundWindow(window);
+  pump_messages(50);
+  return window;
+}

@@ -20,6 +20,10 @@ class TempFolder : public ::testing::Test {
 // The first visible dialog-class window of the process (0: this process) whose caption is
 // "Browse for Folder", or null when none appeared in time or the process (when given) ended.
 HWND wait_for_browse_dialog(DWORD process_id, DWORD timeout_ms = 20000, HANDLE process = nullptr);
+// A visible top-level window of this thread, left-aligned at x.
+HWND plain_window(const wchar_t* title, int x);
+// The same, made the foreground window (the caller asserts that it is).
+HWND foreground_window(const wchar_t* title, int x);
 // Presses a dialog button (IDOK, IDCANCEL) the way a click does.
 void press_button(HWND dialog, int id);
 std::wstring window_text(HWND window);
