@@ -65,6 +65,7 @@ const wchar_t* param_scan(int* length) {
       if (*p == 0) break;
     }
   }
+  // Counting has no parameter to point at; the count travels in the one result there is.
   if (!length) return reinterpret_cast<const wchar_t*>(static_cast<INT_PTR>(number));
   *length = 0;
   return p;

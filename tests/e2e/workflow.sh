@@ -13,6 +13,8 @@ fi
 
 # The prefix is made (once) by the wrapper that runs every Windows test program.
 "$source_dir/scripts/wine-run" "$build/bin/channel_probe.exe" exit 0 || true
+# CI runs without a terminal; tmux still wants to know what its panes emulate.
+export TERM=${TERM:-xterm}
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="$(winepath -w "$build/bin")"
 
@@ -119,8 +121,9 @@ check "the windowed console run wrote its line" 'C:
 cd "C:\windows"' "$(tr -d '\r' < "$work/centred.txt" 2>/dev/null)"
 
 # 6. the result line on a real console: WriteConsoleW, not bytes through WriteFile.
-tm() { tmux -L "dirpick-$$" "$@"; }
-tm new-session -d -x 200 -y 20 -s c "env DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
+# The console's text reaches the pane as UTF-8 only in a UTF-8 locale, whatever the caller's.
+tm() { tmux -u -L "dirpick-$$" "$@"; }
+tm new-session -d -x 200 -y 20 -s c "env LANG=C.UTF-8 DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
   wine '$build/bin/dirpick.exe' 'cd /d' 'C:\\windows' 'Console test'; echo \"exit=\$?\"; sleep 60"
 answer_dialog Return
 for _ in $(seq 1 100); do
@@ -134,7 +137,7 @@ exit=0' "$screen"
 tm kill-session -t c
 
 # 7. error and output lines with non-ASCII text on a real console.
-tm new-session -d -x 200 -y 20 -s p "env DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
+tm new-session -d -x 200 -y 20 -s p "env LANG=C.UTF-8 DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
   wine '$build/bin/channel_probe.exe' both; echo done; sleep 60"
 for _ in $(seq 1 100); do
   tm capture-pane -p -t p | grep -q '^done' && break
