@@ -6,6 +6,8 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-21}
+# Wine names files in the Unix locale's encoding; folder names beyond ASCII need a UTF-8 one.
+export LC_ALL=C.UTF-8
 
 if [ "${DIRPICK_BENCH_INNER:-}" != 1 ]; then
   scripts/install-deps.sh

@@ -7,6 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=${1:-'C:\windows'}
+# Wine names files in the Unix locale's encoding; folder names beyond ASCII need a UTF-8 one.
+export LC_ALL=C.UTF-8
 
 if [ "${DIRPICK_RUN_INNER:-}" != 1 ]; then
   scripts/install-deps.sh

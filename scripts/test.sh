@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 
 scripts/install-deps.sh
+# Wine names files in the Unix locale's encoding; folder names beyond ASCII need a UTF-8 one.
+export LC_ALL=C.UTF-8
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2
 
