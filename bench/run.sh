@@ -63,7 +63,7 @@ to_visible() {  # command...
     return
   fi
   sleep 0.3
-  xdotool key --window "$w" Escape 2>/dev/null
+  xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Escape 2>/dev/null
   wait "$pid"
   # Let the window go before the next run looks for one.
   for _ in $(seq 1 200); do
@@ -84,7 +84,7 @@ peak_kib() {  # command... -> peak resident set of the process, KiB
 peak_with_dialog() {
   ( for _ in $(seq 1 4000); do
       w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
-      [ -n "$w" ] && { sleep 0.3; xdotool key --window "$w" Escape 2>/dev/null; break; }
+      [ -n "$w" ] && { sleep 0.3; xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Escape 2>/dev/null; break; }
       sleep 0.01
     done ) &
   peak_kib wine "$exe" cd 'C:\windows'

@@ -38,7 +38,7 @@ if [ "${DIRPICK_VIRTUAL:-}" = 1 ]; then
     eval "$(xdotool getwindowgeometry --shell "$w")"
     xwd -root -silent | /usr/bin/convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" build/screenshots/run.png
     echo "screenshot: build/screenshots/run.png; confirming the preselected folder" >&2
-    xdotool key --window "$w" Return 2>/dev/null || true
+    xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Return 2>/dev/null || true
   ) &
 fi
 

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # /center with a console window of its own: Wine's windowed console (wineconsole, conhost) runs
 # cmd.exe, which runs dirpick /center; the dialog must open centred over that console window.
-# Runs after every other test: on some machines the windowed console leaves the Wine server's
-# desktop unable to show further dialogs. Usage: console_centre.sh BUILD_DIR
+# Usage: console_centre.sh BUILD_DIR
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -20,7 +19,7 @@ if [ -n "$dialog" ] && [ -n "$console" ]; then
   console_centre=$(centre_of "$console")
   [ "$console_centre" = gone ] && console_centre="console window gone"
   check "/center puts the dialog over the console window" "$console_centre" "$(centre_of "$dialog")"
-  xdotool key --window "$dialog" Return 2>/dev/null
+  press_key "$dialog" Return
 else
   check "/center test found a dialog and a console window" "both" "dialog=$dialog console=$console"
 fi

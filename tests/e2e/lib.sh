@@ -40,6 +40,13 @@ wait_for_no_dialog() {
   done
 }
 
+# Focuses the window and types the key as real input. Synthetic key events (xdotool key --window)
+# leave the key held down in Wine's keyboard state, and the next dialog then confirms itself.
+press_key() {  # window key
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key "$2" 2>/dev/null
+}
+
 # Waits for the dialog, lets it settle, then sends a key: Return confirms, Escape cancels.
 answer_dialog() {  # key [screenshot-name]
   local w=""
@@ -55,7 +62,7 @@ answer_dialog() {  # key [screenshot-name]
     eval "$(xdotool getwindowgeometry --shell "$w")"
     xwd -root -silent | /usr/bin/convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$shots/$2.png"
   fi
-  xdotool key --window "$w" "$1" 2>/dev/null
+  press_key "$w" "$1"
 }
 
 win_path() { winepath -w "$1" 2>/dev/null; }

@@ -37,11 +37,9 @@ Back in $(win_path "$work/start")" "$out"
 
 # 5. the result line on a real console: WriteConsoleW, not bytes through WriteFile.
 # The console's text reaches the pane as UTF-8 only in a UTF-8 locale, whatever the caller's.
-# Wine runs in a session of its own (setsid): a desktop process it starts must not die with the
-# pane when the sessions end, or every later dialog on this Wine server closes by itself.
 tm() { tmux -u -L "dirpick-$$" "$@"; }
 tm new-session -d -x 200 -y 20 -s c "env LANG=C.UTF-8 DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
-  setsid -w wine '$build/bin/dirpick.exe' 'cd /d' 'C:\\windows' 'Console test'; echo \"exit=\$?\"; sleep 60"
+  wine '$build/bin/dirpick.exe' 'cd /d' 'C:\\windows' 'Console test'; echo \"exit=\$?\"; sleep 60"
 answer_dialog Return
 for _ in $(seq 1 100); do
   tm capture-pane -p -t c | grep -q '^exit=' && break
@@ -55,7 +53,7 @@ tm kill-session -t c
 
 # 6. error and output lines with non-ASCII text on a real console.
 tm new-session -d -x 200 -y 20 -s p "env LANG=C.UTF-8 DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all \
-  setsid -w wine '$build/bin/channel_probe.exe' both; echo done; sleep 60"
+  wine '$build/bin/channel_probe.exe' both; echo done; sleep 60"
 for _ in $(seq 1 100); do
   tm capture-pane -p -t p | grep -q '^done' && break
   sleep 0.1
