@@ -60,14 +60,6 @@ constexpr OptionWord kOptionWords[] = {
 
 bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
 
-bool ends_in_backslash(const wchar_t* text) {
-  int mark = ws_mark();
-  string_right(text, 1, mark);
-  bool ends = string_equal(ws_text_at(mark), L"\\");
-  ws_rewind(mark);
-  return ends;
-}
-
 void write_usage() {
   int mark = ws_mark();
   ws_append(kBanner);
@@ -101,6 +93,14 @@ void driver_clear() {
   option_flags = 0;
   ExitStatus = 0;
   console_window = nullptr;
+}
+
+void ensure_trailing_backslash(StringVar* variable) {
+  if (string_right_equals(*variable, 1, L"\\")) return;
+  int mark = ws_mark();
+  ws_append(*variable);
+  ws_append(L"\\");
+  string_assign(variable, mark);
 }
 
 wchar_t* full_path(const wchar_t* text, int start) {
@@ -151,11 +151,7 @@ void driver_run() {
     string_curdir(mark);
     string_assign(&InitialDir, mark);
   }
-  if (!ends_in_backslash(InitialDir)) {
-    ws_append(InitialDir);
-    ws_append(L"\\");
-    string_assign(&InitialDir, mark);
-  }
+  ensure_trailing_backslash(&InitialDir);
 
   option_flags = OPT_QUOTE;
   for (;;) {

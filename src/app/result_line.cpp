@@ -6,31 +6,14 @@
 #include "strings/functions.h"
 #include "strings/workspace.h"
 
-namespace {
-// Compares the text built at mark with a literal and gives the room back.
-bool built_equals(int mark, const wchar_t* literal) {
-  bool equal = string_equal(ws_text_at(mark), literal);
-  ws_rewind(mark);
-  return equal;
-}
-}  // namespace
-
 bool write_result_line() {
   int mark = ws_mark();
 
-  string_right(Folder, 1, mark);
-  if (!built_equals(mark, L"\\")) {
-    ws_append(Folder);
-    ws_append(L"\\");
-    string_assign(&Folder, mark);
-  }
+  ensure_trailing_backslash(&Folder);
 
   if (!(option_flags & OPT_BACKSLASH)) {
     // A drive root keeps its backslash: D: alone would mean that drive's current folder.
-    string_right(Folder, 2, mark);
-    bool root = built_equals(mark, L":\\");
-    string_right(Folder, 1, mark);
-    if (!root && built_equals(mark, L"\\")) {
+    if (!string_right_equals(Folder, 2, L":\\") && string_right_equals(Folder, 1, L"\\")) {
       string_left(Folder, static_cast<int>(string_length(Folder)) - 1, mark);
       string_assign(&Folder, mark);
     }
@@ -38,9 +21,9 @@ bool write_result_line() {
 
   // cd alone cannot change drive, so the script gets the drive line first.
   string_lower(CommandString, mark);
-  bool plain_cd = built_equals(mark, L"cd");
+  bool plain_cd = ws_take_equal(mark, L"cd");
   string_mid(Folder, 2, 1, mark);
-  bool has_drive = built_equals(mark, L":");
+  bool has_drive = ws_take_equal(mark, L":");
   if (plain_cd && has_drive) {
     string_left(Folder, 2, mark);
     string_upper(ws_text_at(mark), mark);
@@ -48,16 +31,14 @@ bool write_result_line() {
     string_curdir(mark);
     string_left(ws_text_at(mark), 2, mark);
     string_upper(ws_text_at(mark), mark);
-    if (!built_equals(mark, FolderDrive)) {
+    if (!ws_take_equal(mark, FolderDrive)) {
       ws_append(FolderDrive);
       ws_append(L"\r\n");
       string_assign(&DriveLine, mark);
     }
   }
 
-  string_right(CommandString, 1, mark);
-  bool ends_in_equals = built_equals(mark, L"=");
-  if (string_length(CommandString) != 0 && !ends_in_equals) {
+  if (string_length(CommandString) != 0 && !string_right_equals(CommandString, 1, L"=")) {
     ws_append(CommandString);
     ws_append(L" ");
     string_assign(&CommandString, mark);

@@ -86,6 +86,12 @@ long long string_length(const wchar_t* source) {
   return n;
 }
 
+bool string_right_equals(const wchar_t* source, int count, const wchar_t* text) {
+  int mark = ws_mark();
+  string_right(source, count, mark);
+  return ws_take_equal(mark, text);
+}
+
 void string_lower(const wchar_t* source, int start) { case_map(source, start, CharLowerW); }
 
 void string_upper(const wchar_t* source, int start) { case_map(source, start, CharUpperW); }

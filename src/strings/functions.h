@@ -9,6 +9,8 @@ void string_left(const wchar_t* source, int count, int start);
 // From a 1-based index (0 or below counts as 1), at most count units.
 void string_mid(const wchar_t* source, int index, int count, int start);
 long long string_length(const wchar_t* source);
+// Whether the last count characters of source equal text; leaves the workspace as it was.
+bool string_right_equals(const wchar_t* source, int count, const wchar_t* text);
 void string_lower(const wchar_t* source, int start);
 void string_upper(const wchar_t* source, int start);
 // The current directory with one trailing backslash, or the empty text when it cannot be read.

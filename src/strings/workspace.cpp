@@ -5,6 +5,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "runtime/frame.h"
 #include "runtime/memory.h"
 
 HANDLE string_heap;
@@ -27,7 +28,7 @@ void resize_block(long long capacity) {
 }  // namespace
 
 void ws_init() {
-  string_heap = HeapCreate(0, 4096, 0);
+  string_heap = runtime_heap_create();
   workspace_position = 0;
   workspace_capacity = kFirstBlockBytes;
   workspace_base = static_cast<char*>(heap_alloc(string_heap, kFirstBlockBytes, 0));
@@ -122,4 +123,10 @@ void string_free(wchar_t* block) {
 
 int string_equal(const wchar_t* a, const wchar_t* b) {
   return wcscmp(a ? a : L"", b ? b : L"") == 0 ? 1 : 0;
+}
+
+bool ws_take_equal(int mark, const wchar_t* text) {
+  bool equal = string_equal(ws_text_at(mark), text);
+  ws_rewind(mark);
+  return equal;
 }

@@ -38,3 +38,5 @@ void string_assign(StringVar* variable, long long saved_position);
 void string_dup(StringVar* variable, const wchar_t* source);
 void string_free(wchar_t* block);
 int string_equal(const wchar_t* a, const wchar_t* b);
+// Consumes the text built since mark: compares it with text and puts the position back.
+bool ws_take_equal(int mark, const wchar_t* text);

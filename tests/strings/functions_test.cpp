@@ -149,3 +149,11 @@ TEST_F(CurrentDirectory, DeeperThanMaxPathIsReadWhole) {
   ASSERT_GT(GetCurrentDirectoryW(8, probe), 261u) << "the platform did not enter the deep folder";
   EXPECT_EQ(deep + L"\\", curdir());
 }
+
+TEST_F(StringFunctions, RightEqualsComparesTheEndAndLeavesTheWorkspaceAsItWas) {
+  ws_append(L"kept");
+  EXPECT_TRUE(string_right_equals(L"D:\\", 2, L":\\"));
+  EXPECT_FALSE(string_right_equals(L"D:\\Work", 1, L"\\"));
+  EXPECT_TRUE(string_right_equals(nullptr, 1, L""));
+  EXPECT_EQ(L"kept", built(0));
+}
