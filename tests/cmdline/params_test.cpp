@@ -6,41 +6,10 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "support/param_probe.h"
 #include "support/process.h"
 
 namespace {
-struct Handout {
-  int count = -99;
-  std::vector<std::wstring> texts;  // every call's text, the final empty one included
-  std::vector<int> cursors;         // the cursor after each call
-};
-
-Handout read_handout(const std::string& bytes) {
-  Handout h;
-  size_t at = 0;
-  auto next_int = [&]() {
-    int v = 0;
-    if (at + 4 <= bytes.size()) memcpy(&v, bytes.data() + at, 4);
-    at += 4;
-    return v;
-  };
-  h.count = next_int();
-  while (at + 8 <= bytes.size()) {
-    h.cursors.push_back(next_int());
-    int units = next_int();
-    h.texts.push_back(from_utf16_bytes(bytes.substr(at, units * 2)));
-    at += units * 2;
-  }
-  return h;
-}
-
-Handout hand_out(const std::wstring& command_line) {
-  RunResult run = run_exact(sibling_path(L"param_probe.exe"), command_line);
-  EXPECT_TRUE(run.started);
-  EXPECT_EQ(0u, run.exit_code);
-  return read_handout(run.out);
-}
-
 struct Row {
   const wchar_t* line;
   std::vector<std::wstring> texts;  // as handed out, the final empty text included

@@ -5,14 +5,16 @@
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 
+centre_of() {  # window -> "x y", or "gone"
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || { echo gone; return; }
+  eval "$geometry"
+  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+
 wait_for_no_dialog
 (cd "$work" && wine wineconsole cmd /c "dirpick.exe cd C:\\windows Centred /center > centred.txt" 2>/dev/null) &
-dialog=""
-for _ in $(seq 1 200); do
-  dialog=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
-  [ -n "$dialog" ] && break
-  sleep 0.05
-done
+dialog=$(find_dialog)
 console=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1)
 if [ -n "$dialog" ] && [ -n "$console" ]; then
   sleep 0.5

@@ -17,8 +17,6 @@ const std::wstring kUsage =
     L"WindowTitle\r\n"
     L"    whatever you want to show in the title bar \r\n";
 
-std::string line(const std::wstring& text) { return to_utf8(text) + "\r\n"; }
-std::wstring in_quotes(const std::wstring& text) { return L"\"" + text + L"\""; }
 }  // namespace
 
 TEST(Usage, NoParametersGiveBannerAndUsageOnStandardError) {
@@ -68,7 +66,7 @@ TEST_F(PickedFolder, CdOnTheSameDriveIsOneQuotedLine) {
   std::wstring work = make_folder(L"Work");
   RunResult run = dirpick(L"cd " + in_quotes(work), IDOK, L"C:\\");
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ(line(L"cd " + in_quotes(work)), run.out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(work)), run.out);
   EXPECT_EQ("", run.err);
 }
 
@@ -76,64 +74,64 @@ TEST_F(PickedFolder, CdToAnotherDriveWritesTheDriveLineFirst) {
   std::wstring work = make_folder(L"Work");
   RunResult run = dirpick(L"cd " + in_quotes(work), IDOK, L"Z:\\tmp");
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ(line(L"C:") + line(L"cd " + in_quotes(work)), run.out);
+  EXPECT_EQ(output_line(L"C:") + output_line(L"cd " + in_quotes(work)), run.out);
 }
 
 TEST_F(PickedFolder, UpperCaseCdKeepsItsCaseAndGetsTheDriveLine) {
   std::wstring work = make_folder(L"Work");
   RunResult run = dirpick(L"CD " + in_quotes(work), IDOK, L"Z:\\tmp");
-  EXPECT_EQ(line(L"C:") + line(L"CD " + in_quotes(work)), run.out);
+  EXPECT_EQ(output_line(L"C:") + output_line(L"CD " + in_quotes(work)), run.out);
 }
 
 TEST_F(PickedFolder, CdWithSwitchGetsNoDriveLine) {
   std::wstring work = make_folder(L"Work");
   RunResult run = dirpick(L"\"cd /d\" " + in_quotes(work), IDOK, L"Z:\\tmp");
-  EXPECT_EQ(line(L"cd /d " + in_quotes(work)), run.out);
+  EXPECT_EQ(output_line(L"cd /d " + in_quotes(work)), run.out);
 }
 
 TEST_F(PickedFolder, CommandEndingInEqualsTakesTheFolderDirectly) {
   std::wstring work = make_folder(L"Work");
   RunResult run = dirpick(L"\"set dir=\" " + in_quotes(work), IDOK, L"C:\\");
-  EXPECT_EQ(line(L"set dir=" + in_quotes(work)), run.out);
+  EXPECT_EQ(output_line(L"set dir=" + in_quotes(work)), run.out);
 }
 
 TEST_F(PickedFolder, NoQuoteWritesTheBareFolder) {
   std::wstring work = make_folder(L"My Work");
   RunResult run = dirpick(L"pushd " + in_quotes(work) + L" \"\" /noquote", IDOK, L"C:\\");
   // The empty title ends the scan, so /noquote is never read.
-  EXPECT_EQ(line(L"pushd " + in_quotes(work)), run.out);
+  EXPECT_EQ(output_line(L"pushd " + in_quotes(work)), run.out);
   run = dirpick(L"pushd " + in_quotes(work) + L" Pick /NoQuotes", IDOK, L"C:\\");
-  EXPECT_EQ(line(L"pushd " + work), run.out);
+  EXPECT_EQ(output_line(L"pushd " + work), run.out);
 }
 
 TEST_F(PickedFolder, BackslashOptionKeepsTheTrailingBackslash) {
   std::wstring work = make_folder(L"Work");
   RunResult run = dirpick(L"cd " + in_quotes(work) + L" Pick /BACKSLASH", IDOK, L"C:\\");
-  EXPECT_EQ(line(L"cd " + in_quotes(work + L"\\")), run.out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(work + L"\\")), run.out);
 }
 
 TEST_F(PickedFolder, DriveRootKeepsItsBackslash) {
-  EXPECT_EQ(line(L"cd \"C:\\\""), dirpick(L"cd C:\\", IDOK, L"C:\\").out);
-  EXPECT_EQ(line(L"cd C:\\"), dirpick(L"cd C:\\ t /noquote", IDOK, L"C:\\").out);
+  EXPECT_EQ(output_line(L"cd \"C:\\\""), dirpick(L"cd C:\\", IDOK, L"C:\\").out);
+  EXPECT_EQ(output_line(L"cd C:\\"), dirpick(L"cd C:\\ t /noquote", IDOK, L"C:\\").out);
 }
 
 TEST_F(PickedFolder, DotAndMissingStartFolderMeanTheCurrentDirectory) {
   std::wstring work = make_folder(L"Work");
-  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd .", IDOK, work).out);
-  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd", IDOK, work).out);
-  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd \"\"", IDOK, work).out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(work)), dirpick(L"cd .", IDOK, work).out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(work)), dirpick(L"cd", IDOK, work).out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(work)), dirpick(L"cd \"\"", IDOK, work).out);
 }
 
 TEST_F(PickedFolder, RelativeStartFolderIsMadeAbsolute) {
   std::wstring work = make_folder(L"Work\\Inner");
-  EXPECT_EQ(line(L"cd " + in_quotes(work)), dirpick(L"cd Work\\Inner", IDOK, root).out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(work)), dirpick(L"cd Work\\Inner", IDOK, root).out);
 }
 
 TEST_F(PickedFolder, NonAsciiFolderIsUtf8OnARedirectedStream) {
   std::wstring folder = make_folder(L"\x00C4rger \x20AC \x65E5\x672C");
   RunResult run = dirpick(L"cd " + in_quotes(folder), IDOK, L"C:\\");
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ(line(L"cd " + in_quotes(folder)), run.out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(folder)), run.out);
   EXPECT_NE(std::string::npos, run.out.find("\xC3\x84rger \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC"));
 }
 
@@ -153,7 +151,7 @@ TEST_F(PickedFolder, StartFolderLongerThanMaxPathIsResolvedWhole) {
   make_folder(first_part + L"\\" + std::wstring(40, L'b'));
   RunResult run = dirpick(L"cd " + first_part + L"\\" + std::wstring(40, L'b'), IDOK, root);
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ(line(L"cd " + in_quotes(prefix)), run.out);
+  EXPECT_EQ(output_line(L"cd " + in_quotes(prefix)), run.out);
 }
 
 TEST_F(PickedFolder, LostResultLineIsAFailureNotAChoice) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/dirpick_run.h"
+#include "support/param_probe.h"
 #include "support/process.h"
 #include "support/windows.h"
 
@@ -12,27 +13,6 @@ namespace {
 constexpr DWORD kExitUsage = 0;
 constexpr DWORD kExitCancelled = 1;
 constexpr DWORD kExitInvalid = 255;
-
-std::string line(const std::wstring& text) { return to_utf8(text) + "\r\n"; }
-
-// What the parameter reader makes of a command line, from the probe that uses it.
-std::vector<std::wstring> parameters_of(const std::wstring& command_line) {
-  RunResult run = run_exact(sibling_path(L"param_probe.exe"), command_line);
-  std::vector<std::wstring> handed_out;
-  size_t at = 4;
-  int previous_cursor = 0;
-  while (at + 8 <= run.out.size()) {
-    int cursor = 0;
-    int units = 0;
-    memcpy(&cursor, run.out.data() + at, 4);
-    memcpy(&units, run.out.data() + at + 4, 4);
-    at += 8;
-    if (cursor != previous_cursor) handed_out.push_back(from_utf16_bytes(run.out.substr(at, units * 2)));
-    previous_cursor = cursor;
-    at += units * 2;
-  }
-  return handed_out;
-}
 
 std::wstring lower(std::wstring text) {
   CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -62,7 +42,7 @@ Expected expected_for(const std::vector<std::wstring>& p) {
 }
 
 void expect_rules_hold(const std::wstring& command_line) {
-  Expected expected = expected_for(parameters_of(command_line));
+  Expected expected = expected_for(hand_out(command_line).parameters());
   RunResult run = dirpick_line(command_line, IDCANCEL);
   std::string shown = to_utf8(command_line.substr(0, 80));
   EXPECT_EQ(expected.exit_code, run.exit_code) << "[" << shown << "]";
@@ -104,7 +84,7 @@ TEST(HostileCommandLine, ThousandsOfParameters) {
   RunResult run = dirpick_line(command_line, IDOK, &seen, on_c);
   EXPECT_TRUE(seen.shown);
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ(line(L"cd C:\\"), run.out);
+  EXPECT_EQ(output_line(L"cd C:\\"), run.out);
 }
 
 TEST(HostileCommandLine, OnlySpacesAskForUsage) {
@@ -199,7 +179,7 @@ TEST(HostileStreams, ClosedStandardErrorChangesNoExitCode) {
   EXPECT_EQ(kExitInvalid, dirpick(L"cd C:\\ T /bad", 0, L"", nullptr, closed).exit_code);
   RunResult run = dirpick(L"cd C:\\", IDOK, L"C:\\", nullptr, closed);
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ(line(L"cd \"C:\\\""), run.out);
+  EXPECT_EQ(output_line(L"cd \"C:\\\""), run.out);
 }
 
 TEST(HostileStreams, FullStandardOutputOnCancelIsStillACancel) {

@@ -5,6 +5,7 @@
 build=$(cd "${1:?build dir}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
+source "$source_dir/scripts/common.sh"
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
@@ -32,47 +33,18 @@ check() {  # name expected actual
   fi
 }
 
-# The dialog of an earlier step may still be closing; a search must not find it.
-wait_for_no_dialog() {
-  for _ in $(seq 1 100); do
-    [ -z "$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null)" ] && return 0
-    sleep 0.05
-  done
-}
-
-# Focuses the window and types the key as real input. Synthetic key events (xdotool key --window)
-# leave the key held down in Wine's keyboard state, and the next dialog then confirms itself.
-press_key() {  # window key
-  xdotool windowfocus --sync "$1" 2>/dev/null
-  xdotool key "$2" 2>/dev/null
-}
-
 # Waits for the dialog, lets it settle, then sends a key: Return confirms, Escape cancels.
 answer_dialog() {  # key [screenshot-name]
-  local w=""
+  local w
   wait_for_no_dialog
-  for _ in $(seq 1 200); do
-    w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
-    [ -n "$w" ] && break
-    sleep 0.05
-  done
+  w=$(find_dialog)
   [ -n "$w" ] || { echo "no dialog appeared"; return 1; }
   sleep 0.5
-  if [ -n "${2:-}" ]; then
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    xwd -root -silent | /usr/bin/convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$shots/$2.png"
-  fi
+  [ -n "${2:-}" ] && photograph "$w" "$shots/$2.png"
   press_key "$w" "$1"
 }
 
 win_path() { winepath -w "$1" 2>/dev/null; }
-
-centre_of() {  # window -> "x y", or "gone"
-  local geometry
-  geometry=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || { echo gone; return; }
-  eval "$geometry"
-  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-}
 
 finish() {  # name: prints the tally and fails on any failure
   echo "$1: $passed passed, $failed failed"

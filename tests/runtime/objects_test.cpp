@@ -28,14 +28,6 @@ class ObjectTableTest : public MainHeapTest {
   }
 };
 
-TEST_F(ObjectTableTest, StartsWithGrowthSlots) {
-  ObjectTable* t = object_table_create(8, 4, nullptr);
-  EXPECT_EQ(4, t->slot_count);
-  EXPECT_EQ(8, t->item_size);
-  EXPECT_EQ(nullptr, t->dynamic_list);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(nullptr, t->slots[i]);
-}
-
 TEST_F(ObjectTableTest, GrowsToTheIdPlusGrowth) {
   ObjectTable* t = object_table_create(8, 4, nullptr);
   object_alloc(t, 4);

@@ -32,3 +32,7 @@ RunResult dirpick(const std::wstring& parameters, int button, const std::wstring
   options.working_dir = working_dir;
   return dirpick_line(L"dirpick " + parameters, button, seen, options);
 }
+
+std::string output_line(const std::wstring& text) { return to_utf8(text) + "\r\n"; }
+
+std::wstring in_quotes(const std::wstring& text) { return L"\"" + text + L"\""; }

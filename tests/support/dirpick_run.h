@@ -17,3 +17,7 @@ RunResult dirpick(const std::wstring& parameters, int button, const std::wstring
 // The same for a whole command line, program name included, as CreateProcessW gets it.
 RunResult dirpick_line(const std::wstring& command_line, int button, DialogSeen* seen = nullptr,
                        RunOptions options = {});
+
+// One line of standard output as dirpick writes it: UTF-8 and CR LF.
+std::string output_line(const std::wstring& text);
+std::wstring in_quotes(const std::wstring& text);
