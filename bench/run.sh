@@ -6,19 +6,11 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-21}
-# Wine names files in the Unix locale's encoding; folder names beyond ASCII need a UTF-8 one.
-export LC_ALL=C.UTF-8
+source scripts/common.sh
 
-if [ "${DIRPICK_BENCH_INNER:-}" != 1 ]; then
-  scripts/install-deps.sh
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build -j2 --target dirpick bench_minimal bench_ui_only >/dev/null
-  export WINEPREFIX="$PWD/build/wineprefix"
-  wineserver -k 2>/dev/null
-  if [ -z "${DISPLAY:-}" ]; then
-    DIRPICK_BENCH_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-  fi
-  DIRPICK_BENCH_INNER=1 exec "$0" "$@"
+if [ "${DIRPICK_INNER:-}" != 1 ]; then
+  build_tree build dirpick bench_minimal bench_ui_only
+  enter_display build "$0" "$@"
 fi
 
 exe=build/bin/dirpick.exe
@@ -45,17 +37,12 @@ elapsed() {  # command... -> microseconds
 # Starts a program that shows the dialog, waits until it is mapped (polled every 5 ms), cancels
 # it, and prints the microseconds from the start to the dialog.
 to_visible() {  # command...
-  local t0 t1 w=""
+  local t0 t1 w
   t0=$(now_us)
   # Bounded, so that a dialog that never shows cannot stall the benchmark.
   timeout 30 "$@" >/dev/null 2>&1 &
   local pid=$!
-  for _ in $(seq 1 2000); do
-    w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
-    [ -n "$w" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.005
-  done
+  w=$(find_dialog 2000 0.005)
   t1=$(now_us)
   if [ -z "$w" ]; then
     wait "$pid"
@@ -63,13 +50,9 @@ to_visible() {  # command...
     return
   fi
   sleep 0.3
-  xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Escape 2>/dev/null
+  press_key "$w" Escape
   wait "$pid"
-  # Let the window go before the next run looks for one.
-  for _ in $(seq 1 200); do
-    [ -z "$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null)" ] && break
-    sleep 0.01
-  done
+  wait_for_no_dialog
   echo $((t1 - t0))
 }
 
@@ -82,11 +65,7 @@ peak_kib() {  # command... -> peak resident set of the process, KiB
 }
 
 peak_with_dialog() {
-  ( for _ in $(seq 1 4000); do
-      w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1)
-      [ -n "$w" ] && { sleep 0.3; xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Escape 2>/dev/null; break; }
-      sleep 0.01
-    done ) &
+  ( w=$(find_dialog 400 0.01); sleep 0.3; press_key "$w" Escape ) &
   peak_kib wine "$exe" cd 'C:\windows'
   wait
 }

@@ -4,21 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+source scripts/common.sh
 
-if [ "${DIRPICK_TEST_INNER:-}" != 1 ]; then
-  scripts/install-deps.sh
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j2
-  # A Wine server left from another display could not create windows on this one.
-  WINEPREFIX="$(cd "$build" && pwd)/wineprefix" wineserver -k 2>/dev/null || true
-  if [ -z "${DISPLAY:-}" ]; then
-    DIRPICK_TEST_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-  fi
-  DIRPICK_TEST_INNER=1 exec "$0" "$@"
+if [ "${DIRPICK_INNER:-}" != 1 ]; then
+  build_tree "$build"
+  enter_display "$build" "$0" "$@"
 fi
 
-# Wine names files in the Unix locale's encoding; folder names beyond ASCII need a UTF-8 one.
-export LC_ALL=C.UTF-8
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix"
 # The Wine server and its desktop process start here, detached from CTest's output pipes: started
 # by a test, they would hold that test's pipes open, and CTest would wait for them until timeout.
