@@ -1,0 +1,161 @@
+// The real dirpick.exe: exact command line, working folder and the user's answer in; exit code and
+// the exact bytes on standard output and standard error out, for ordinary and hostile input.
+#include "harness.h"
+
+namespace {
+const std::wstring kUsage =
+    L"Dirpick ver. 1.63/x64, (c) 2026 the Dirpick developers. Free to copy and use.\r\n"
+    L"Syntax:\r\n"
+    L"    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\n"
+    L"CommandString\r\n"
+    L"    will be prepended to the returnd folder name\r\n"
+    L"InitialDir\r\n"
+    L"    to start the user's selection\r\n"
+    L"WindowTitle\r\n"
+    L"    whatever you want to show in the title bar \r\n\n";
+const std::wstring kLost = L"Dirpick: the result line could not be written\n";
+
+struct Row {
+  std::wstring line;  // %W: the folder Work, %R: the test folder, %N: a non-ASCII folder
+  std::wstring dir;
+  int button;
+  Stream stream;
+  DWORD exit_code;
+  std::wstring out;  // UTF-8 on the stream
+  std::wstring err;  // UTF-16 on the stream; %U: the banner and usage text
+};
+
+constexpr Stream F = Stream::File;
+const Row kRows[] = {
+    {L"dirpick", L"", 0, F, 0, L"", L"%U"},
+    {L"dirpick \"\" C:\\", L"", 0, F, 0, L"", L"%U"},
+    {L"dirpick /?", L"", 0, Stream::ErrClosed, 0, L"", L""},
+    {L"dirpick\tcd\tC:\\", L"", 0, F, 0, L"", L"%U"},
+    {L"dirpick cd C:\\ Title /XyZ", L"", 0, F, 255, L"", L"Invalid option: /XyZ\n"},
+    {L"dirpick cd C:\\ Title /no", L"", 0, F, 255, L"", L"Invalid option: /no\n"},
+    {L"dirpick cd C:\\ Title -noquote", L"", 0, F, 255, L"", L"Invalid option: -noquote\n"},
+    {L"dirpick cd C:\\ /center Title /?", L"", 0, F, 255, L"", L"Invalid option: /?\n"},
+    {L"dirpick cd C:\\ T /x\xDC00", L"", 0, F, 255, L"", L"Invalid option: /x\xDC00\n"},
+    {L"dirpick cd C:\\ T /bad", L"", 0, Stream::ErrClosed, 255, L"", L""},
+    {L"dirpick cd \"%W\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick cd \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%W\"\r\n", L""},
+    {L"dirpick CD \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"C:\r\nCD \"%W\"\r\n", L""},
+    {L"dirpick \"cd /d\" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd /d \"%W\"\r\n", L""},
+    {L"dirpick \"cd \" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd  \"%W\"\r\n", L""},
+    {L"dirpick chdir \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"chdir \"%W\"\r\n", L""},
+    {L"dirpick \"set dir=\" \"%W\"", L"C:\\", IDOK, F, 0, L"set dir=\"%W\"\r\n", L""},
+    {L"dirpick \"set dir=\" \"%W\" T /noquote", L"C:\\", IDOK, F, 0, L"set dir=%W\r\n", L""},
+    {L"dirpick pushd \"%W\" \"\" /noquote", L"C:\\", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
+    {L"dirpick pushd \"%W\" Pick /NoQuotes", L"C:\\", IDOK, F, 0, L"pushd %W\r\n", L""},
+    {L"dirpick cd \"%W\" /BACKSLASH Pick", L"C:\\", IDOK, F, 0, L"cd \"%W\\\"\r\n", L""},
+    {L"dirpick cd \"%W\\\" \"Pick\" /noquote", L"C:\\", IDOK, F, 0, L"cd %W\r\n", L""},
+    {L"dirpick cd C:\\", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"C:\\\"\r\n", L""},
+    {L"dirpick cd C:\\ t /noquote", L"C:\\", IDOK, F, 0, L"cd C:\\\r\n", L""},
+    {L"dirpick pushd .", L"%W", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
+    {L"dirpick pushd \"\"", L"%W", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
+    {L"dirpick pushd Work\\Inner", L"%R", IDOK, F, 0, L"pushd \"%W\\Inner\"\r\n", L""},
+    {L"dirpick pushd \"%N\"", L"C:\\", IDOK, F, 0, L"pushd \"%N\"\r\n", L""},
+    {L"dirpick cd\x01\x1b C:\\ T\x07", L"C:\\", IDOK, F, 0, L"cd\x01\x1b \"C:\\\"\r\n", L""},
+    {L"dirpick cd\xD800 C:\\", L"C:\\", IDOK, F, 0, L"cd\xFFFD \"C:\\\"\r\n", L""},
+    {L"dirpick cd C:\\ T " + std::wstring(32749, L'w'), L"", 0, F, 255, L"", L"Invalid option: " + std::wstring(32749, L'w') + L"\n"},
+    {L"dirpick cd C:\\ T" + [] { std::wstring o; for (int i = 0; i < 1500; ++i) o += L" /backslash /NOQUOTE"; return o; }(), L"C:\\", IDOK, F, 0, L"cd C:\\\r\n", L""},
+    {L"dirpick " + std::wstring(10000, L'"'), L"", 0, F, 0, L"", L"%U"},
+    {L"dirpick cd C:\\ T " + std::wstring(10000, L'"') + L" x y", L"", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick" + std::wstring(100, L' '), L"", 0, F, 0, L"", L"%U"},
+    {L"dirpick cd C:\\does\\not\\exist", L"", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd \\\\?\\C:\\windows", L"", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd C:\\" + std::wstring(32700, L'y'), L"", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd " + std::wstring(32766 - 11, L'r'), L"%R", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd \"%W\"", L"c:\\windows", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick cd \"%W\"", L"C:\\", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", kLost},
+    {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Closed, 255, L"", kLost},
+    {L"dirpick cd C:\\", L"C:\\", IDOK, Stream::ErrClosed, 0, L"cd \"C:\\\"\r\n", L""},
+};
+
+struct Dirpick : TempFolder {
+  std::wstring subst(std::wstring text) {
+    const std::pair<std::wstring, std::wstring> names[] = {
+        {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage}};
+    for (const auto& [name, value] : names)
+      for (size_t at; (at = text.find(name)) != std::wstring::npos;) text.replace(at, name.size(), value);
+    return text;
+  }
+};
+}  // namespace
+
+TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
+  make(L"Work\\Inner");
+  make(L"\x00C4rger \x20AC \x65E5\x672C");
+  for (const Row& row : kRows) {
+    Result r = run({.line = subst(row.line), .dir = subst(row.dir), .button = row.button, .stream = row.stream});
+    SCOPED_TRACE(utf8(subst(row.line).substr(0, 80)));
+    EXPECT_EQ(row.exit_code, r.exit_code);
+    EXPECT_EQ(utf8(subst(row.out)), r.out);
+    EXPECT_EQ(utf16(subst(row.err)), r.err);
+    EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
+  }
+}
+
+TEST_F(Dirpick, StartFolderLongerThanMaxPathIsResolvedWhole) {
+  // The first 259 characters of the full path name a folder of their own, which the dialog
+  // (limited to 259) preselects; a start folder lost to a short buffer would preselect nothing.
+  std::wstring first(259 - root.size() - 1, L'a');
+  ASSERT_EQ(259u, make(first).size());
+  make(first + L"\\" + std::wstring(40, L'b'));
+  Result r = run({.line = L"dirpick cd " + first + L"\\" + std::wstring(40, L'b'), .dir = root, .button = IDOK});
+  EXPECT_EQ(utf8(L"cd \"" + root + L"\\" + first + L"\"\r\n"), r.out);
+}
+
+TEST_F(Dirpick, DialogOwnerAndPlacement) {
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  // The test's own foreground window belongs to another process: it must not own the dialog.
+  HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+  SetForegroundWindow(mine);
+  Seen centred = run({.line = L"dirpick cd C:\\ Pick /center", .button = IDOK}).seen;
+  Seen plain = run({.line = L"dirpick cd C:\\ Pick", .button = IDOK}).seen;
+  DestroyWindow(mine);
+  ASSERT_TRUE(centred.dialog && plain.dialog);
+  EXPECT_EQ(nullptr, plain.owner);
+  EXPECT_EQ(L"Browse for Folder|Pick|", plain.texts.substr(0, 23)) << "the title above the tree";
+  EXPECT_NEAR((area.left + area.right) / 2, (centred.rect.left + centred.rect.right) / 2, 2);
+  EXPECT_NEAR((area.top + area.bottom) / 2, (centred.rect.top + centred.rect.bottom) / 2, 2);
+  EXPECT_FALSE(EqualRect(&centred.rect, &plain.rect)) << "without /center the system places the dialog";
+}
+
+TEST_F(Dirpick, Shell32WithoutTheDialogIsACancelNotACrash) {
+  // A copy of the exe beside a SHELL32 without the entry points; Wine's per-program DLL setting
+  // makes only this copy load the one beside it.
+  std::wstring exe = root + L"\\dirpick-bare.exe";
+  ASSERT_TRUE(CopyFileW(sibling(L"dirpick.exe").c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(sibling(L"fake-shell32\\shell32.dll").c_str(), (root + L"\\shell32.dll").c_str(), FALSE));
+  const wchar_t key[] = L"Software\\Wine\\AppDefaults\\dirpick-bare.exe\\DllOverrides", native[] = L"native";
+  RegSetKeyValueW(HKEY_CURRENT_USER, key, L"shell32", REG_SZ, native, sizeof(native));
+  Result r = run({.line = L"dirpick cd C:\\", .dir = root, .program = exe.c_str()});
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  EXPECT_EQ(1u, r.exit_code);
+  EXPECT_EQ("", r.out + r.err);
+}
+
+// Generated lines, every dialog cancelled: usage, cancel or one invalid word, never output.
+TEST_F(Dirpick, GeneratedLinesEndInUsageCancelOrOneInvalidWord) {
+  const wchar_t* pieces[] = {L" ", L"\"", L"cd", L"C:\\", L"/NoQuote", L"/x", L"T", L"\t"};
+  unsigned long long state = 7;
+  for (int i = 0; i < 10; ++i) {
+    std::wstring line = L"dirpick";
+    for (int n = 3 + i % 9; n > 0; --n) {
+      state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+      line += pieces[(state >> 33) % 8];
+    }
+    Result r = run({.line = line, .button = IDCANCEL});
+    SCOPED_TRACE(utf8(line));
+    EXPECT_EQ("", r.out);
+    std::wstring err(reinterpret_cast<const wchar_t*>(r.err.data()), r.err.size() / 2);
+    std::wstring expected = r.exit_code == 0 ? kUsage : r.exit_code == 1 ? L"" : L"Invalid option: ";
+    EXPECT_EQ(expected, err.substr(0, r.exit_code == 255 ? expected.size() : std::wstring::npos));
+    EXPECT_TRUE(r.exit_code == 0 || r.exit_code == 1 || r.exit_code == 255) << r.exit_code;
+    EXPECT_EQ(r.exit_code == 1, r.seen.dialog != nullptr);
+  }
+}

@@ -1,0 +1,136 @@
+// The process runner, the dialog answerer and temporary folders.
+#include "harness.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr DWORD kPastSettlePauseMs = 300;
+
+HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition, 0, nullptr);
+}
+
+std::string take(const fs::path& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  DeleteFileW(path.c_str());
+  return bytes.str();
+}
+
+// The \\?\ form lifts MAX_PATH from deep folders.
+void remove_tree(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+    if (found.cFileName[0] != L'.') remove_tree(path + L"\\" + found.cFileName);
+  FindClose(search);
+  RemoveDirectoryW(path.c_str()) || DeleteFileW(path.c_str());
+}
+
+std::wstring text_of(HWND window) {
+  wchar_t text[512];
+  return std::wstring(text, GetWindowTextW(window, text, 512)) + L"|";
+}
+
+std::wstring class_of(HWND window) {
+  wchar_t name[16];
+  return std::wstring(name, GetClassNameW(window, name, 16));
+}
+
+struct Search {
+  DWORD process_id;
+  HWND found;
+};
+}  // namespace
+
+std::wstring sibling(const wchar_t* name) {
+  if (name[0] && name[1] == L':') return name;
+  wchar_t self[MAX_PATH];
+  return fs::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))).replace_filename(name);
+}
+
+Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched) {
+  Search search = {process_id ? process_id : GetCurrentProcessId(), nullptr};
+  auto match = [](HWND window, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != s->process_id || !IsWindowVisible(window) || class_of(window) != L"#32770") return TRUE;
+    return s->found = window, FALSE;
+  };
+  for (int tries = 0; tries < 1000 && !search.found; ++tries) {
+    EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+    if (process ? WaitForSingleObject(process, 20) == WAIT_OBJECT_0 : (Sleep(20), false)) break;
+  }
+  Seen seen;
+  if (!search.found) return seen;
+  Sleep(kPastSettlePauseMs);
+  seen = {search.found, GetWindow(search.found, GW_OWNER), !watched || IsWindowEnabled(watched), text_of(search.found)};
+  GetWindowRect(search.found, &seen.rect);
+  EnumChildWindows(search.found, [](HWND child, LPARAM texts) -> BOOL {
+    if (class_of(child) == L"Static") reinterpret_cast<std::wstring*>(texts)->append(text_of(child));
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&seen.texts));
+  PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(search.found, button)));
+  return seen;
+}
+
+Result run(const Launch& how) {
+  static int serial = 0;
+  std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+  fs::path out_path = fs::temp_directory_path() / ("dpk-out-" + name), err_path = fs::temp_directory_path() / ("dpk-err-" + name);
+  HANDLE out = how.stream == Stream::Closed    ? nullptr
+               : how.stream == Stream::Invalid ? reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0xBAD0))
+               : how.stream == Stream::Full    ? inheritable(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING)
+                                               : inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = how.stream == Stream::ErrClosed ? nullptr : inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE in = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  STARTUPINFOW si = {.cb = sizeof(si), .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out, .hStdError = err};
+  std::wstring line = how.line;
+  PROCESS_INFORMATION pi = {};
+  BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                how.dir.empty() ? nullptr : how.dir.c_str(), &si, &pi);
+  for (HANDLE h : {out, err, in})
+    if (h && h != INVALID_HANDLE_VALUE && !(h == out && how.stream == Stream::Invalid)) CloseHandle(h);
+  Result result;
+  EXPECT_TRUE(started) << utf8(how.line);
+  if (started) {
+    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess);
+    bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << utf8(how.line.substr(0, 80));
+    if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);
+    GetExitCodeProcess(pi.hProcess, &result.exit_code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  result.out = take(out_path);
+  result.err = take(err_path);
+  return result;
+}
+
+std::string utf8(const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+  return bytes;
+}
+
+std::string utf16(const std::wstring& text) { return {reinterpret_cast<const char*>(text.data()), text.size() * 2}; }
+
+void TempFolder::SetUp() {
+  root = fs::canonical(fs::temp_directory_path()) / ("dirpick-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                                     std::to_string(GetTickCount64()));
+  ASSERT_TRUE(fs::create_directory(root));
+}
+
+void TempFolder::TearDown() { remove_tree(L"\\\\?\\" + root); }
+
+std::wstring TempFolder::make(const std::wstring& relative) {
+  fs::create_directories(L"\\\\?\\" + root + L"\\" + relative);
+  return root + L"\\" + relative;
+}

@@ -1,0 +1,47 @@
+// The tests' one process runner (exact command line, redirected streams, exact bytes back), one
+// dialog answerer (finds a process's dialog and clicks a button on it) and temporary folders.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+
+enum class Stream { File, Full, Closed, Invalid, ErrClosed };  // what the child's stdout is
+
+struct Seen {
+  HWND dialog = nullptr, owner = nullptr;
+  bool watched_enabled = true;  // the watched window while the dialog was up
+  std::wstring texts;           // the caption and each static text, each followed by '|'
+  RECT rect = {};
+};
+
+struct Launch {
+  std::wstring line, dir;  // the exact command line, program name included; the working folder
+  int button = 0;          // IDOK or IDCANCEL for the dialog; 0: nobody answers
+  Stream stream = Stream::File;
+  const wchar_t* program = L"dirpick.exe";  // beside the test executable, or a full path
+};
+
+struct Result {
+  DWORD exit_code = 0xDEAD;
+  std::string out, err;  // the bytes that arrived
+  Seen seen;
+};
+
+std::wstring sibling(const wchar_t* name);
+// Starts the program, answers its dialog when asked to, and expects it to end by itself.
+Result run(const Launch& how);
+// Waits for a visible dialog-class window of the process (0: this one), notes what it shows, and
+// presses the button after the tool's settle pause; a null dialog when none came.
+Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr, HWND watched = nullptr);
+std::string utf8(const std::wstring& text);
+std::string utf16(const std::wstring& text);
+
+// A fresh folder under %TEMP%, removed with everything in it after the test.
+struct TempFolder : ::testing::Test {
+  void SetUp() override;
+  void TearDown() override;
+  std::wstring make(const std::wstring& relative);  // root\relative and its parents, made
+  std::wstring root;
+};

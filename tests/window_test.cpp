@@ -1,0 +1,137 @@
+// Real windows in-process: what the guard records, disables and restores, and the folder browser's
+// result, owner, guard and one-time COM set-up around the real dialog.
+#include <objbase.h>
+
+#include "dialog/browser.h"
+#include "dialog/guard.h"
+#include "harness.h"
+#include "runtime/frame.h"
+#include "strings/workspace.h"
+
+namespace {
+void pump(DWORD ms) {
+  for (ULONGLONG until = GetTickCount64() + ms; GetTickCount64() < until; Sleep(5))
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+}
+
+HWND make_window(bool visible = true, DWORD ex_style = 0, bool front = false) {
+  HWND w = CreateWindowExW(ex_style, L"Static", L"test", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 50, 50,
+                           200, 120, nullptr, nullptr, nullptr, nullptr);
+  if (front) SetForegroundWindow(w);
+  return pump(30), w;
+}
+
+GuardRecord* record_for(HWND window) {
+  auto* node = guard_list;
+  while (node && reinterpret_cast<GuardRecord*>(node + 1)->window != window) node = node->next;
+  return node ? reinterpret_cast<GuardRecord*>(node + 1) : nullptr;
+}
+
+bool topmost(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST; }
+
+struct Windows : TempFolder {
+  void SetUp() override {
+    TempFolder::SetUp();
+    main_heap = runtime_heap_create();
+    guard_list = nullptr;
+  }
+};
+}  // namespace
+
+TEST_F(Windows, GuardDisablesAndUnpinsWhatItRecordsAndRestoresExactly) {
+  HWND hidden = make_window(false), disabled = make_window(), ordinary = make_window();
+  HWND front = make_window(true, WS_EX_TOPMOST, true);
+  ASSERT_EQ(front, GetForegroundWindow());
+  EnableWindow(disabled, FALSE);
+  HWND below = GetWindow(ordinary, GW_HWNDNEXT), above = GetWindow(ordinary, GW_HWNDPREV);
+  guard_windows(1);
+  EXPECT_EQ(nullptr, record_for(hidden));
+  EXPECT_FALSE(IsWindowEnabled(ordinary));
+  EXPECT_TRUE(IsWindowEnabled(front)) << "the foreground window owns the dialog";
+  EXPECT_FALSE(topmost(front));
+  ASSERT_NE(nullptr, record_for(disabled));
+  EXPECT_EQ(0, record_for(disabled)->disabled_by_guard);
+  EXPECT_EQ(disabled, reinterpret_cast<GuardRecord*>(guard_list + 1)->window) << "the lowest window, recorded last";
+  EXPECT_EQ(below, GetWindow(ordinary, GW_HWNDNEXT));
+  EXPECT_EQ(above, GetWindow(ordinary, GW_HWNDPREV));
+  guard_windows(0);
+  EXPECT_TRUE(IsWindowEnabled(ordinary));
+  EXPECT_FALSE(IsWindowEnabled(disabled));
+  EXPECT_TRUE(topmost(front));
+  EXPECT_EQ(nullptr, guard_list);
+  guard_windows(0);
+  EXPECT_TRUE(IsWindowEnabled(ordinary)) << "off without records does nothing";
+  for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
+}
+
+TEST_F(Windows, GuardLeavesAnotherThreadsWindowsAndRecordsAlone) {
+  struct Other {
+    HWND window;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  } other;
+  HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+    auto* o = static_cast<Other*>(p);
+    o->window = make_window();
+    guard_windows(1);
+    SetEvent(o->ready);
+    while (WaitForSingleObject(o->done, 0) == WAIT_TIMEOUT) pump(10);
+    guard_windows(0);
+    return DestroyWindow(o->window), 0;
+  }, &other, 0, nullptr);
+  WaitForSingleObject(other.ready, 10000);
+  HWND mine = make_window();
+  guard_windows(1);
+  EXPECT_TRUE(IsWindowEnabled(other.window));
+  EXPECT_NE(nullptr, record_for(mine));
+  guard_windows(0);
+  EXPECT_NE(nullptr, record_for(other.window)) << "another thread's record was removed";
+  EXPECT_EQ(nullptr, record_for(mine));
+  SetEvent(other.done);
+  WaitForSingleObject(thread, 10000);
+  EXPECT_EQ(nullptr, guard_list);
+  DestroyWindow(mine);
+}
+
+// On a fresh thread, whose COM flag is clear: the dialog runs there as in the tool, and the
+// answerer on another thread watches our other window.
+TEST_F(Windows, BrowserResultOwnerGuardAndOneComSetUp) {
+  struct Shared {
+    std::wstring work;
+    HRESULT after = E_FAIL;
+  } shared = {make(L"Work")};
+  HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+    auto* s = static_cast<Shared*>(p);
+    ws_init();
+    HWND mine = make_window(), front = make_window(true, 0, true);
+    auto browse = [&](const wchar_t* start_folder, int button) {
+      struct Answer {
+        int button;
+        HWND watched;
+        Seen seen;
+      } answer = {button, mine};
+      HANDLE answerer = CreateThread(nullptr, 0, [](void* a) -> DWORD {
+        auto* answer = static_cast<Answer*>(a);
+        return answer->seen = answer_dialog(0, answer->button, nullptr, answer->watched), 0;
+      }, &answer, 0, nullptr);
+      ws_append(L"before");
+      browse_for_folder(L"t", start_folder, 12);
+      WaitForSingleObject(answerer, 30000);
+      EXPECT_EQ(L"before", std::wstring(ws_text_at(0), 6));
+      EXPECT_EQ(front, answer.seen.owner) << "our own foreground window owns the dialog";
+      EXPECT_FALSE(answer.seen.watched_enabled) << "the guard was not on while the dialog was up";
+      EXPECT_TRUE(IsWindowEnabled(mine));
+      EXPECT_EQ(nullptr, guard_list);
+      std::wstring result(ws_text_at(12), static_cast<size_t>(workspace_position - 12) / 2);
+      return ws_rewind(0), result;
+    };
+    EXPECT_EQ(s->work + L"\\", browse(s->work.c_str(), IDOK));
+    EXPECT_EQ(L"", browse(s->work.c_str(), IDCANCEL));
+    ws_done();
+    // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
+    CoUninitialize();
+    s->after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    return CoUninitialize(), 0;
+  }, &shared, 0, nullptr);
+  WaitForSingleObject(thread, 120000);
+  EXPECT_EQ(S_OK, shared.after) << "COM was set up more than once on the thread";
+}

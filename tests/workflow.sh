@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The workflow as a user meets it: the example batch scripts run by Wine's cmd.exe with the dialog
+# answered by real key input, the result line on a real console (tmux), /center over Wine's
+# windowed console, and a screenshot of the dialog. Usage: workflow.sh BUILD_DIR
+set -uo pipefail
+build=$(cd "${1:?build dir}" && pwd)
+source "$(dirname "$0")/../scripts/common.sh"
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+"$(dirname "$0")/../scripts/wine-run" "$build/bin/channel_probe.exe" exit 0 </dev/null >/dev/null 2>&1
+# CI runs without a terminal; tmux still wants to know what its panes emulate.
+export TERM=${TERM:-xterm} WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPATH="$(winepath -w "$build/bin")"
+work=$(mktemp -d /tmp/dirpick-workflow.XXXXXX)
+trap 'rm -rf "$work"; tmux -L "dirpick-$$" kill-server 2>/dev/null' EXIT
+passed=0 failed=0
+check() {  # name expected actual
+  if [ "$2" == "$3" ]; then passed=$((passed + 1)); return; fi
+  failed=$((failed + 1))
+  printf 'FAILED %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+}
+answer() {  # key [screenshot]: waits for a new dialog, lets it settle, types the key
+  wait_for_no_dialog
+  local w=$(find_dialog)
+  [ -n "$w" ] || { echo "no dialog appeared"; return 1; }
+  sleep 0.5
+  [ -z "${2:-}" ] || photograph "$w" "$build/screenshots/$2.png"
+  press_key "$w" "$1"
+}
+win() { winepath -w "$1" 2>/dev/null; }
+script() {  # key example.bat: runs the example from start/ on the folder Alpha Beta
+  answer "$1" "${3:-}" &
+  (cd "$work/start" && wine cmd /c "..\\$2" "$alpha" 2>/dev/null | tr -d '\r')
+  wait
+}
+
+mkdir -p "$work/Projects/Alpha Beta" "$work/start"
+cp "$(dirname "$0")"/../examples/*.bat "$work/"
+alpha=$(win "$work/Projects/Alpha Beta") start=$(win "$work/start")
+check "cd ends in the picked folder" "Now in $alpha" "$(script Return cd-to-picked.bat dialog)"
+check "cancel stays in place" "Cancelled, still in $start" "$(script Escape cd-to-picked.bat)"
+check "set stores the folder" "Target is \"$alpha\"" "$(script Return set-variable.bat)"
+check "pushd enters and popd leaves" "Working in $alpha
+Back in $start" "$(script Return pushd-to-picked.bat)"
+
+# A real console takes WriteConsoleW, not bytes; its text reaches the pane as UTF-8 only in a
+# UTF-8 locale. Wine's own notes (a drive scan cannot read Z:'s label) share the console.
+console() {  # name command...: the pane once "exit=" shows
+  tmux -u -L "dirpick-$$" new-session -d -x 200 -y 20 -s "$1" "env LANG=C.UTF-8 DISPLAY=$DISPLAY \
+    WINEPREFIX=$WINEPREFIX WINEDEBUG=-all wine ${*:2}; echo exit=\$?; sleep 60"
+  [ "$1" = error ] || answer Return
+  for _ in $(seq 1 100); do
+    tmux -L "dirpick-$$" capture-pane -p -t "$1" | grep -q '^exit=' && break
+    sleep 0.1
+  done
+  tmux -L "dirpick-$$" capture-pane -p -t "$1" | grep -v '^$' | grep -v '^wine: '
+}
+check "a console shows the result line" 'cd /d Ä€ "C:\windows"
+exit=0' "$(console dialog "'$build/bin/dirpick.exe' 'cd /d Ä€' 'C:\\windows' Console")"
+check "a console shows the error line" 'Invalid option: /é
+exit=255' "$(console error "'$build/bin/dirpick.exe' cd 'C:\\' T /é")"
+
+# /center with a console window of its own: Wine's windowed console runs cmd.exe, which runs dirpick.
+centre() {  # what window: "x y" of its centre
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$2" 2>/dev/null) || { echo "no $1 window"; return; }
+  eval "$geometry"
+  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+wait_for_no_dialog
+(cd "$work" && wine wineconsole cmd /c "dirpick.exe cd C:\\windows Centred /center > centred.txt" 2>/dev/null) &
+dialog=$(find_dialog)
+sleep 0.5
+console_window=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1)
+check "/center puts the dialog over the console window" "$(centre console "$console_window")" "$(centre dialog "$dialog")"
+press_key "$dialog" Return
+wait
+check "the windowed console run wrote its line" 'C:
+cd "C:\windows"' "$(tr -d '\r' <"$work/centred.txt" 2>/dev/null)"
+check "a screenshot of the dialog" yes "$([ -s "$build/screenshots/dialog.png" ] && echo yes)"
+
+echo "workflow: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
