@@ -2,7 +2,7 @@
 rem Lets the user pick a folder, starting in the folder given as %1 (or here), and changes to it.
 rem Dirpick writes the command line; the script runs it from a temporary script.
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
-dirpick cd "%~1" "Choose the working folder" > "%DIRPICK_CMD%"
+dirpick cd "%~1" "Choose the working folder" /batch > "%DIRPICK_CMD%"
 if errorlevel 1 goto cancelled
 call "%DIRPICK_CMD%"
 del "%DIRPICK_CMD%"

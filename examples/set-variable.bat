@@ -2,7 +2,7 @@
 rem Stores a folder the user picks in the variable TARGET, without changing the current folder.
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 set "TARGET="
-dirpick "set TARGET=" "%~1" "Where should the files go?" > "%DIRPICK_CMD%"
+dirpick "set TARGET=" "%~1" "Where should the files go?" /batch > "%DIRPICK_CMD%"
 if errorlevel 1 goto cancelled
 call "%DIRPICK_CMD%"
 del "%DIRPICK_CMD%"

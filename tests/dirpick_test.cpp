@@ -21,8 +21,8 @@ struct Row {
   int button;
   Stream stream;
   DWORD exit_code;
-  std::wstring out;  // UTF-8 on the stream
-  std::wstring err;  // UTF-16 on the stream; %U: the banner and usage text
+  std::wstring out;  // UTF-8 on the stream, or the OEM code page with /batch
+  std::wstring err;  // UTF-16 on the stream; %U: the banner and usage text, %C: a code page refused
 };
 
 constexpr Stream F = Stream::File;
@@ -67,6 +67,10 @@ const Row kRows[] = {
     {L"dirpick cd C:\\" + std::wstring(32700, L'y'), L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd " + std::wstring(32766 - 11, L'r'), L"%R", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd \"%W\"", L"c:\\windows", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick \"set d=\" \"%B\" T /batch", L"C:\\", IDOK, F, 0, L"set d=\"%R\\50%%off R&D^5\"\r\n", L""},
+    {L"dirpick \"set d=\" \"%B\" T /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
+    {L"dirpick cd \"%R\\\x00C4pfel\" T /batch", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%R\\\x00C4pfel\"\r\n", L""},
+    {L"dirpick cd \"%N\" T /batch", L"C:\\", IDOK, F, 255, L"", L"%C"},
     {L"dirpick cd \"%W\"", L"C:\\", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", kLost},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Closed, 255, L"", kLost},
@@ -76,7 +80,9 @@ const Row kRows[] = {
 struct Dirpick : TempFolder {
   std::wstring subst(std::wstring text) {
     const std::pair<std::wstring, std::wstring> names[] = {
-        {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage}};
+        {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage},
+        {L"%B", root + L"\\50%off R&D^5"}, {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) +
+                                                      L" cannot hold the folder exactly; run chcp 65001 first, or leave out /batch\n"}};
     for (const auto& [name, value] : names)
       for (size_t at; (at = text.find(name)) != std::wstring::npos;) text.replace(at, name.size(), value);
     return text;
@@ -87,11 +93,18 @@ struct Dirpick : TempFolder {
 TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   make(L"Work\\Inner");
   make(L"\x00C4rger \x20AC \x65E5\x672C");
+  make(L"50%off R&D^5");
+  make(L"\x00C4pfel");
   for (const Row& row : kRows) {
     Result r = run({.line = subst(row.line), .dir = subst(row.dir), .button = row.button, .stream = row.stream});
     SCOPED_TRACE(utf8(subst(row.line).substr(0, 80)));
     EXPECT_EQ(row.exit_code, r.exit_code);
-    EXPECT_EQ(utf8(subst(row.out)), r.out);
+    std::wstring out = subst(row.out), line = row.line;
+    CharLowerBuffW(line.data(), static_cast<DWORD>(line.size()));
+    std::string oem(out.size() * 2, '\0');  // /batch without a console: the OEM code page
+    oem.resize(WideCharToMultiByte(CP_OEMCP, 0, out.data(), static_cast<int>(out.size()), oem.data(), 2 * out.size(),
+                                   nullptr, nullptr));
+    EXPECT_EQ(line.find(L"/batch") == std::wstring::npos ? utf8(out) : oem, r.out);
     EXPECT_EQ(utf16(subst(row.err)), r.err);
     EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
   }

@@ -42,6 +42,17 @@ check "set stores the folder" "Target is \"$alpha\"" "$(script Return set-variab
 check "pushd enters and popd leaves" "Working in $alpha
 Back in $start" "$(script Return pushd-to-picked.bat)"
 
+# /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads
+# it in, with its percent signs and ampersand intact. Wine's cmd.exe expands percent signs again
+# inside an expanded variable (Windows does not), so the check reads the variable delayed.
+odd="$work/Jösé 50%off R&D %PATH%"
+mkdir -p "$odd" && touch "$odd/marker.txt"
+printf '%s\r\n' '@echo off' 'setlocal EnableDelayedExpansion' 'dirpick "set PICKED=" "" Pick /batch > "%TEMP%\pick.cmd"' 'call "%TEMP%\pick.cmd"' \
+  'cd /d C:\' 'cd /d !PICKED!' 'if exist marker.txt (echo found) else (echo missing)' >"$work/pick.bat"
+answer Return &
+check "/batch round-trips an odd folder through cmd.exe" found "$(cd "$odd" && wine cmd /c ..\\pick.bat 2>/dev/null | tr -d '\r')"
+wait
+
 # A real console takes WriteConsoleW, not bytes; its text reaches the pane as UTF-8 only in a
 # UTF-8 locale. Wine's own notes (a drive scan cannot read Z:'s label) share the console.
 console() {  # name command...: the pane once "exit=" shows
@@ -54,8 +65,8 @@ console() {  # name command...: the pane once "exit=" shows
   done
   tmux -L "dirpick-$$" capture-pane -p -t "$1" | grep -v '^$' | grep -v '^wine: '
 }
-check "a console shows the result line" 'cd /d Ä€ "C:\windows"
-exit=0' "$(console dialog "'$build/bin/dirpick.exe' 'cd /d Ä€' 'C:\\windows' Console")"
+check "a console shows the result line, refusing nothing" 'cd /d Ä€ "C:\windows"
+exit=0' "$(console dialog "'$build/bin/dirpick.exe' 'cd /d Ä€' 'C:\\windows' Console /batch")"
 check "a console shows the error line" 'Invalid option: /é
 exit=255' "$(console error "'$build/bin/dirpick.exe' cd 'C:\\' T /é")"
 

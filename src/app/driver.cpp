@@ -40,6 +40,9 @@ static_assert(sizeof(kUsage) - 1 == 251);
 
 constexpr wchar_t kInvalidOption[] = L"Invalid option: ";
 constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written";
+constexpr wchar_t kLineUnfit[] =
+    L"Dirpick: code page %u cannot hold the folder exactly; run chcp 65001 first, or leave out /batch";
+constexpr int kLineUnfitRoom = 128;
 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kFullPathRoom = MAX_PATH;
@@ -56,6 +59,7 @@ constexpr OptionWord kOptionWords[] = {
     {L"/noquotes", 0, OPT_QUOTE},
     {L"/backslash", OPT_BACKSLASH, 0},
     {L"/center", OPT_CENTER, 0},
+    {L"/batch", OPT_BATCH, 0},
 };
 
 bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
@@ -180,12 +184,19 @@ void driver_run() {
   string_assign(&Folder, mark);
   if (is_empty(Folder)) {
     ExitStatus = kExitCancelled;
-  } else if (write_result_line()) {
-    ExitStatus = 0;
   } else {
-    // A script must never take a lost line for a chosen folder.
-    write_error_line(kLineLost);
-    ExitStatus = kExitInvalid;
+    if (option_flags & OPT_BATCH) output_encoding_mode = ENC_BATCH;
+    LineOutcome outcome = write_result_line();
+    if (outcome == LINE_WRITTEN) {
+      ExitStatus = 0;
+    } else if (outcome == LINE_UNFIT) {
+      wchar_t message[kLineUnfitRoom];
+      wsprintfW(message, kLineUnfit, batch_code_page());
+      write_error_line(message);
+    } else {
+      // A script must never take a lost line for a chosen folder.
+      write_error_line(kLineLost);
+    }
   }
   console_close();
   process_exit_code = ExitStatus;

@@ -8,6 +8,7 @@ enum OptionFlag : int {
   OPT_QUOTE = 1,      // quote the folder
   OPT_BACKSLASH = 2,  // keep the folder's trailing backslash
   OPT_CENTER = 4,     // centre the dialog over the console window
+  OPT_BATCH = 8,      // write the line as a batch file reads it back: escaped, in its code page
 };
 
 // Driver state, shared with the result line; cleared by start-up.

@@ -2,11 +2,34 @@
 #include "app/result_line.h"
 
 #include "app/driver.h"
+#include <wchar.h>
+
 #include "console/channel.h"
+#include "strings/conversion.h"
 #include "strings/functions.h"
 #include "strings/workspace.h"
 
-bool write_result_line() {
+namespace {
+// In a batch file % starts a variable everywhere, and ^ & | < > act outside double quotes; which
+// side of a quote a character is on counts from the start of its line, as cmd.exe counts.
+void escape_folder_for_batch(int mark) {
+  int quotes = 0;
+  for (const wchar_t* p = CommandString; p && *p; ++p) quotes += *p == L'"';
+  int room = 2 * static_cast<int>(string_length(Folder));
+  wchar_t* out = ws_reserve(room, mark);
+  int n = 0;
+  for (const wchar_t* p = Folder; *p; out[n++] = *p++) {
+    quotes += *p == L'"';
+    if (*p == L'%') out[n++] = L'%';
+    if (quotes % 2 == 0 && wcschr(L"^&|<>", *p)) out[n++] = L'^';
+  }
+  out[n] = 0;
+  ws_release(room - n);
+  string_assign(&Folder, mark);
+}
+}  // namespace
+
+LineOutcome write_result_line() {
   int mark = ws_mark();
 
   ensure_trailing_backslash(&Folder);
@@ -50,11 +73,18 @@ bool write_result_line() {
     ws_append(L"\"");
     string_assign(&Folder, mark);
   }
+  if (option_flags & OPT_BATCH) escape_folder_for_batch(mark);
 
   ws_append(DriveLine);
   ws_append(CommandString);
   ws_append(Folder);
+  // A console shows every character; a redirected line must come back from the code page exact.
+  if ((option_flags & OPT_BATCH) && !output_is_console()) {
+    char* exact = wide_to_code_page_exact(ws_text_at(mark), batch_code_page());
+    if (!exact) return ws_rewind(mark), LINE_UNFIT;
+    conv_free(exact);
+  }
   bool written = output_hook(ws_text_at(mark));
   ws_rewind(mark);
-  return written;
+  return written ? LINE_WRITTEN : LINE_LOST;
 }

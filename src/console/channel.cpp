@@ -24,8 +24,9 @@ bool write_all(HANDLE handle, const void* bytes, DWORD count) {
   return WriteFile(handle, bytes, count, &written, nullptr) && written == count;
 }
 
-bool write_converted(char* (*convert)(const wchar_t*), const wchar_t* buffer) {
-  char* bytes = convert(buffer);
+// Null bytes mean the text had no exact form in the code page.
+bool write_converted(char* bytes, const wchar_t* buffer) {
+  if (!bytes) return false;
   DWORD count = static_cast<DWORD>(strlen(bytes));
   // An empty conversion of a non-empty text means the text was lost on the way.
   bool ok = (count != 0 || buffer[0] == 0) && write_all(console_state.output, bytes, count);
@@ -77,12 +78,25 @@ bool write_output_text(const wchar_t* buffer, int count) {
   if (WriteConsoleW(console_state.output, buffer, count, &written, nullptr)) return true;
   switch (output_encoding_mode) {
     case ENC_UTF8:
-      return write_converted(wide_to_utf8_alloc, buffer);
+      return write_converted(wide_to_utf8_alloc(buffer), buffer);
     case ENC_ANSI:
-      return write_converted(wide_to_ansi_alloc, buffer);
+      return write_converted(wide_to_ansi_alloc(buffer), buffer);
+    case ENC_BATCH:
+      return write_converted(wide_to_code_page_exact(buffer, batch_code_page()), buffer);
     default:
       return write_all(console_state.output, buffer, count * sizeof(wchar_t));
   }
+}
+
+UINT batch_code_page() {
+  // A process without a console (every stream redirected) is answered 0.
+  UINT code_page = GetConsoleOutputCP();
+  return code_page ? code_page : GetOEMCP();
+}
+
+bool output_is_console() {
+  DWORD mode = 0;
+  return GetConsoleMode(console_state.output, &mode);
 }
 
 void console_close() {

@@ -28,3 +28,7 @@ void write_error_line(const wchar_t* text);
 bool write_output_line(const wchar_t* text);
 bool write_output_text(const wchar_t* buffer, int count);
 void console_close();
+// The code page cmd.exe reads a batch file in: the console's output code page, or the OEM code
+// page for a process without a console.
+UINT batch_code_page();
+bool output_is_console();

@@ -123,6 +123,23 @@ char* wide_to_utf8_alloc(const wchar_t* text) { return wide_to_bytes(CP_UTF8, te
 
 char* wide_to_ansi_alloc(const wchar_t* text) { return wide_to_bytes(CP_ACP, text); }
 
+char* wide_to_code_page_exact(const wchar_t* text, UINT code_page) {
+  // Flags 0 suit every code page; best-fit and replacement characters fail the way back.
+  int units = static_cast<int>(wcslen(text));
+  int size = WideCharToMultiByte(code_page, 0, text, units, nullptr, 0, nullptr, nullptr);
+  if (units == 0 || size == 0) return units == 0 ? empty_bytes() : nullptr;
+  auto* bytes = static_cast<char*>(checked_malloc(static_cast<size_t>(size) + 1));
+  WideCharToMultiByte(code_page, 0, text, units, bytes, size, nullptr, nullptr);
+  bytes[size] = 0;
+  auto* back = static_cast<wchar_t*>(checked_malloc(sizeof(wchar_t) * units));
+  bool same = MultiByteToWideChar(code_page, 0, bytes, size, back, units) == units &&
+              memcmp(back, text, sizeof(wchar_t) * units) == 0;
+  free(back);
+  if (same) return bytes;
+  free(bytes);
+  return nullptr;
+}
+
 void conv_free(char* bytes) { free(bytes); }
 
 void ansi_to_ws(const char* text, int start) {

@@ -2,12 +2,14 @@
 // Every conversion goes through the platform's code-page functions with flags 0, so broken
 // input is converted the way the platform converts it.
 #pragma once
+#include <windows.h>
 
 // Encoding codes: the low 5 bits select, 0x40 is a flag.
 enum EncodingCode : int {
   ENC_UTF8 = 2,
   ENC_ANSI = 24,
   ENC_UTF16 = 25,
+  ENC_BATCH = 26,  // output only: the code page cmd.exe reads a batch file in, exactly or not at all
   ENC_BYTE_COUNT = 0x40,  // with ENC_UTF8: the length counts bytes, not characters
 };
 
@@ -20,6 +22,9 @@ long long utf8_prefix_bytes(const char* text, long long count);
 // New NUL-terminated byte strings from malloc, never null; release with conv_free.
 char* wide_to_utf8_alloc(const wchar_t* text);
 char* wide_to_ansi_alloc(const wchar_t* text);
+// The text in a code page without best-fit substitutes; null unless every character converts
+// back to itself (a lone surrogate never does, not even in UTF-8).
+char* wide_to_code_page_exact(const wchar_t* text, UINT code_page);
 void conv_free(char* bytes);
 
 void ansi_to_ws(const char* text, int start);
