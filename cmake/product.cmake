@@ -2,22 +2,24 @@
 # imports from system DLLs only.
 
 set(DIRPICK_CODE_FLAGS
-  -Wall -Wextra -Werror
+  -Wall -Wextra -Werror -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
   -Os -malign-data=abi -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-stack-protector
   -ffunction-sections)
 
 set(DIRPICK_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-# The system DLLs the exe may import; libgcc only for compiler helpers.
-set(DIRPICK_SYSTEM_LIBS kernel32 user32 ole32 comctl32 msvcrt gcc)
+# The system DLLs the exe may import; libuuid for interface ids and libgcc for compiler helpers,
+# both static.
+set(DIRPICK_SYSTEM_LIBS kernel32 user32 ole32 comctl32 msvcrt uuid gcc)
 
 # Links a Windows console program whose process entry is `entry`: no CRT start-up code.
 function(dirpick_no_crt_program target entry)
   target_compile_options(${target} PRIVATE ${DIRPICK_CODE_FLAGS})
   target_compile_definitions(${target} PRIVATE ${DIRPICK_DEFINITIONS})
+  # No time stamp in the header (and no build path in the code): two builds of one commit match.
   target_link_options(${target} PRIVATE
-    -nostdlib -Wl,-e,${entry} -Wl,--subsystem,console -Wl,--gc-sections -s)
+    -nostdlib -Wl,-e,${entry} -Wl,--subsystem,console -Wl,--gc-sections -Wl,--no-insert-timestamp -s)
   target_link_libraries(${target} PRIVATE dirpick_core ${DIRPICK_SYSTEM_LIBS})
   # Keep the default library list (shell32 and the rest) out of the import table.
   set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX)

@@ -13,6 +13,7 @@ packages=(
   googletest                   # built from source with the cross compiler
   imagemagick x11-apps         # screenshots of the dialog (xwd, convert)
   time                         # peak memory in the benchmarks
+  zip                          # the release archive
 )
 
 missing=()

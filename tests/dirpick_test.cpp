@@ -23,6 +23,7 @@ struct Row {
   DWORD exit_code;
   std::wstring out;  // UTF-8 on the stream, or the OEM code page with /batch
   std::wstring err;  // UTF-16 on the stream; %U: the banner and usage text, %C: a code page refused
+  const wchar_t* type = nullptr;  // typed into the file dialog's name box
 };
 
 constexpr Stream F = Stream::File;
@@ -71,6 +72,8 @@ const Row kRows[] = {
     {L"dirpick \"set d=\" \"%B\" T /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
     {L"dirpick cd \"%R\\\x00C4pfel\" T /batch", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%R\\\x00C4pfel\"\r\n", L""},
     {L"dirpick cd \"%N\" T /batch", L"C:\\", IDOK, F, 255, L"", L"%C"},
+    {L"dirpick cd \"%W\" Pick /modern", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
+    {L"dirpick cd \"%W\" /MODERN", L"C:\\", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd \"%W\"", L"C:\\", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", kLost},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Closed, 255, L"", kLost},
@@ -96,7 +99,7 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   make(L"50%off R&D^5");
   make(L"\x00C4pfel");
   for (const Row& row : kRows) {
-    Result r = run({.line = subst(row.line), .dir = subst(row.dir), .button = row.button, .stream = row.stream});
+    Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream});
     SCOPED_TRACE(utf8(subst(row.line).substr(0, 80)));
     EXPECT_EQ(row.exit_code, r.exit_code);
     std::wstring out = subst(row.out), line = row.line;
@@ -110,14 +113,23 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   }
 }
 
-TEST_F(Dirpick, StartFolderLongerThanMaxPathIsResolvedWhole) {
-  // The first 259 characters of the full path name a folder of their own, which the dialog
-  // (limited to 259) preselects; a start folder lost to a short buffer would preselect nothing.
-  std::wstring first(259 - root.size() - 1, L'a');
-  ASSERT_EQ(259u, make(first).size());
-  make(first + L"\\" + std::wstring(40, L'b'));
-  Result r = run({.line = L"dirpick cd " + first + L"\\" + std::wstring(40, L'b'), .dir = root, .button = IDOK});
-  EXPECT_EQ(utf8(L"cd \"" + root + L"\\" + first + L"\"\r\n"), r.out);
+// Start folders around MAX_PATH: 259 characters go as a path text, 260 and more as an item list,
+// which Wine's tree cannot select; it then opens on a whole parent or on nothing, but never on the
+// sibling that a 259-character cut of the 264 one names. A folder picked in the tree beyond the
+// dialog's path buffer comes back whole.
+TEST_F(Dirpick, LongStartFoldersNeverSelectACutNameAndLongResultsComeBackWhole) {
+  std::wstring base = make(std::wstring(250 - root.size() - 1, L'd'));
+  for (const wchar_t* name : {L"Target-f", L"Target-fo", L"Target-folder"}) {
+    std::wstring folder = make(base.substr(root.size() + 1) + L"\\" + name);
+    std::string out = run({.line = L"dirpick cd \"" + folder + L"\"", .dir = L"C:\\", .button = IDOK}).out;
+    if (folder.size() == 259) {
+      EXPECT_EQ(utf8(L"cd \"" + folder + L"\"\r\n"), out);
+    }
+    EXPECT_EQ(std::string::npos, out.find("\\Target-f\"")) << folder.size() << " characters: the cut sibling";
+  }
+  std::wstring leaf = make(base.substr(root.size() + 1) + L"\\Leaf-folder-beyond-the-path-buffer");
+  Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28"});
+  EXPECT_EQ(utf8(L"cd \"" + leaf + L"\"\r\n"), r.out) << leaf.size() << " characters, expanded and picked in the tree";
 }
 
 TEST_F(Dirpick, DialogOwnerAndPlacement) {
@@ -129,13 +141,33 @@ TEST_F(Dirpick, DialogOwnerAndPlacement) {
   SetForegroundWindow(mine);
   Seen centred = run({.line = L"dirpick cd C:\\ Pick /center", .button = IDOK}).seen;
   Seen plain = run({.line = L"dirpick cd C:\\ Pick", .button = IDOK}).seen;
+  Seen modern = run({.line = L"dirpick cd C:\\ Pick /center /modern", .button = IDCANCEL}).seen;
   DestroyWindow(mine);
-  ASSERT_TRUE(centred.dialog && plain.dialog);
+  ASSERT_TRUE(centred.dialog && plain.dialog && modern.dialog);
+  EXPECT_EQ(L"Pick|", modern.texts.substr(0, 5)) << "the title is the file dialog's caption";
+  EXPECT_NEAR((area.left + area.right) / 2, (modern.rect.left + modern.rect.right) / 2, 2);
+  EXPECT_NEAR((area.top + area.bottom) / 2, (modern.rect.top + modern.rect.bottom) / 2, 2);
   EXPECT_EQ(nullptr, plain.owner);
   EXPECT_EQ(L"Browse for Folder|Pick|", plain.texts.substr(0, 23)) << "the title above the tree";
   EXPECT_NEAR((area.left + area.right) / 2, (centred.rect.left + centred.rect.right) / 2, 2);
   EXPECT_NEAR((area.top + area.bottom) / 2, (centred.rect.top + centred.rect.bottom) / 2, 2);
   EXPECT_FALSE(EqualRect(&centred.rect, &plain.rect)) << "without /center the system places the dialog";
+}
+
+// Wine's per-program DLL setting, for one exe name; null takes it away again.
+void override_dll(const std::wstring& exe, const wchar_t* dll, const wchar_t* how) {
+  std::wstring key = L"Software\\Wine\\AppDefaults\\" + exe + L"\\DllOverrides";
+  if (!how) RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  if (how) RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), dll, REG_SZ, how, 2 * (wcslen(how) + 1));
+}
+
+// With comdlg32 disabled, making the file dialog fails.
+TEST_F(Dirpick, ModernFallsBackToTheTreeWhereTheFileDialogCannotBeMade) {
+  override_dll(L"dirpick.exe", L"comdlg32", L"");
+  Result r = run({.line = L"dirpick cd C:\\windows Pick /modern", .dir = L"C:\\", .button = IDOK});
+  override_dll(L"dirpick.exe", L"comdlg32", nullptr);
+  EXPECT_EQ(L"Browse for Folder|Pick|", r.seen.texts.substr(0, 23));
+  EXPECT_EQ("cd \"C:\\windows\"\r\n", r.out);
 }
 
 TEST_F(Dirpick, Shell32WithoutTheDialogIsACancelNotACrash) {
@@ -144,10 +176,9 @@ TEST_F(Dirpick, Shell32WithoutTheDialogIsACancelNotACrash) {
   std::wstring exe = root + L"\\dirpick-bare.exe";
   ASSERT_TRUE(CopyFileW(sibling(L"dirpick.exe").c_str(), exe.c_str(), FALSE));
   ASSERT_TRUE(CopyFileW(sibling(L"fake-shell32\\shell32.dll").c_str(), (root + L"\\shell32.dll").c_str(), FALSE));
-  const wchar_t key[] = L"Software\\Wine\\AppDefaults\\dirpick-bare.exe\\DllOverrides", native[] = L"native";
-  RegSetKeyValueW(HKEY_CURRENT_USER, key, L"shell32", REG_SZ, native, sizeof(native));
+  override_dll(L"dirpick-bare.exe", L"shell32", L"native");
   Result r = run({.line = L"dirpick cd C:\\", .dir = root, .program = exe.c_str()});
-  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  override_dll(L"dirpick-bare.exe", L"shell32", nullptr);
   EXPECT_EQ(1u, r.exit_code);
   EXPECT_EQ("", r.out + r.err);
 }

@@ -54,7 +54,7 @@ std::wstring sibling(const wchar_t* name) {
   return fs::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))).replace_filename(name);
 }
 
-Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched) {
+Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, const wchar_t* type) {
   Search search = {process_id ? process_id : GetCurrentProcessId(), nullptr};
   auto match = [](HWND window, LPARAM param) -> BOOL {
     auto* s = reinterpret_cast<Search*>(param);
@@ -76,6 +76,13 @@ Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched) {
     if (class_of(child) == L"Static") reinterpret_cast<std::wstring*>(texts)->append(text_of(child));
     return TRUE;
   }, reinterpret_cast<LPARAM>(&seen.texts));
+  HWND tree = nullptr;
+  EnumChildWindows(search.found, [](HWND child, LPARAM tree) -> BOOL {
+    return class_of(child) == L"SysTreeView32" ? *reinterpret_cast<HWND*>(tree) = child, FALSE : TRUE;
+  }, reinterpret_cast<LPARAM>(&tree));
+  for (const wchar_t* key = type && *type == L'\t' ? type + 1 : L""; *key; ++key, Sleep(kPastSettlePauseMs))
+    PostMessageW(tree, WM_KEYDOWN, *key, 0);
+  if (type && *type != L'\t') SendMessageW(FindWindowExW(search.found, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(type));
   PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(search.found, button)));
   return seen;
 }
@@ -100,7 +107,7 @@ Result run(const Launch& how) {
   Result result;
   EXPECT_TRUE(started) << utf8(how.line);
   if (started) {
-    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess);
+    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess, nullptr, how.type);
     bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
     EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << utf8(how.line.substr(0, 80));
     if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);

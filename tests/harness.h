@@ -19,6 +19,8 @@ struct Seen {
 struct Launch {
   std::wstring line, dir;  // the exact command line, program name included; the working folder
   int button = 0;          // IDOK or IDCANCEL for the dialog; 0: nobody answers
+  const wchar_t* type = nullptr;  // a name typed into the dialog's name box first, or with a
+                                  // leading '\t', virtual keys pressed in its folder tree
   Stream stream = Stream::File;
   const wchar_t* program = L"dirpick.exe";  // beside the test executable, or a full path
 };
@@ -33,8 +35,10 @@ std::wstring sibling(const wchar_t* name);
 // Starts the program, answers its dialog when asked to, and expects it to end by itself.
 Result run(const Launch& how);
 // Waits for a visible dialog-class window of the process (0: this one), notes what it shows, and
-// presses the button after the tool's settle pause; a null dialog when none came.
-Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr, HWND watched = nullptr);
+// presses the button after the tool's settle pause, having typed what Launch::type says; a null
+// dialog when none came.
+Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr, HWND watched = nullptr,
+                   const wchar_t* type = nullptr);
 std::string utf8(const std::wstring& text);
 std::string utf16(const std::wstring& text);
 

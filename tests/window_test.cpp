@@ -1,5 +1,5 @@
 // Real windows in-process: what the guard records, disables and restores, and the folder browser's
-// result, owner, guard and one-time COM set-up around the real dialog.
+// result, owner, guard and one-time COM set-up around both real dialogs.
 #include <objbase.h>
 
 #include "dialog/browser.h"
@@ -126,11 +126,14 @@ TEST_F(Windows, BrowserResultOwnerGuardAndOneComSetUp) {
     };
     EXPECT_EQ(s->work + L"\\", browse(s->work.c_str(), IDOK));
     EXPECT_EQ(L"", browse(s->work.c_str(), IDCANCEL));
-    ws_done();
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
     CoUninitialize();
     s->after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    return CoUninitialize(), 0;
+    CoUninitialize();
+    CoInitialize(nullptr);
+    browse_modern_dialog = 1;
+    EXPECT_EQ(L"", browse(s->work.c_str(), IDCANCEL)) << "the file dialog, cancelled";
+    return ws_done(), 0;
   }, &shared, 0, nullptr);
   WaitForSingleObject(thread, 120000);
   EXPECT_EQ(S_OK, shared.after) << "COM was set up more than once on the thread";

@@ -3,6 +3,7 @@
 #include "app/driver.h"
 
 #include "app/result_line.h"
+#include "app/version.h"
 #include "cmdline/params.h"
 #include "console/channel.h"
 #include "dialog/browser.h"
@@ -24,7 +25,8 @@ int ExitStatus;
 HWND console_window;
 
 namespace {
-constexpr wchar_t kBanner[] = L"Dirpick ver. 1.63/x64, (c) 2026 the Dirpick developers. Free to copy and use.\r\n";
+constexpr wchar_t kBannerStart[] = L"Dirpick ver. ";
+constexpr wchar_t kBannerMiddle[] = L"/x64, ";
 
 // Kept as 8-bit text and decoded from the ANSI code page when shown.
 constexpr char kUsage[] =
@@ -43,6 +45,7 @@ constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written"
 constexpr wchar_t kLineUnfit[] =
     L"Dirpick: code page %u cannot hold the folder exactly; run chcp 65001 first, or leave out /batch";
 constexpr int kLineUnfitRoom = 128;
+constexpr wchar_t kUnreadable[] = L"Dirpick: the chosen folder's path could not be read whole";
 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kFullPathRoom = MAX_PATH;
@@ -60,13 +63,15 @@ constexpr OptionWord kOptionWords[] = {
     {L"/backslash", OPT_BACKSLASH, 0},
     {L"/center", OPT_CENTER, 0},
     {L"/batch", OPT_BATCH, 0},
+    {L"/modern", OPT_MODERN, 0},
 };
 
 bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
 
 void write_usage() {
   int mark = ws_mark();
-  ws_append(kBanner);
+  const wchar_t* const banner[] = {kBannerStart, kVersion, kBannerMiddle, kRights, L"\r\n"};
+  for (const wchar_t* piece : banner) ws_append(piece);
   text_decode(kUsage, -1, ENC_ANSI, ws_mark());
   write_error_line(ws_text_at(mark));
   ws_rewind(mark);
@@ -180,16 +185,20 @@ void driver_run() {
 
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window ? console_window : GetConsoleWindow();
-  browse_for_folder(WindowTitle, InitialDir, mark);
+  browse_modern_dialog = option_flags & OPT_MODERN;
+  int outcome = browse_for_folder(WindowTitle, InitialDir, mark);
   string_assign(&Folder, mark);
-  if (is_empty(Folder)) {
+  if (outcome == BROWSE_UNREADABLE) {
+    // A path cut short could name another real folder.
+    write_error_line(kUnreadable);
+  } else if (is_empty(Folder)) {
     ExitStatus = kExitCancelled;
   } else {
     if (option_flags & OPT_BATCH) output_encoding_mode = ENC_BATCH;
-    LineOutcome outcome = write_result_line();
-    if (outcome == LINE_WRITTEN) {
+    LineOutcome line = write_result_line();
+    if (line == LINE_WRITTEN) {
       ExitStatus = 0;
-    } else if (outcome == LINE_UNFIT) {
+    } else if (line == LINE_UNFIT) {
       wchar_t message[kLineUnfitRoom];
       wsprintfW(message, kLineUnfit, batch_code_page());
       write_error_line(message);

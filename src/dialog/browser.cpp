@@ -1,4 +1,5 @@
-// Folder browser: SHBrowseForFolderW with a preselected start folder.
+// Folder browser: the tree dialog (SHBrowseForFolderW) or, for /modern, the file dialog in
+// pick-folders mode, preselected on a start folder of any length; the result read whole.
 #include "dialog/browser.h"
 
 #include <objbase.h>
@@ -7,20 +8,42 @@
 #include <wchar.h>
 
 #include "dialog/guard.h"
+#include "runtime/frame.h"
+#include "runtime/memory.h"
 #include "strings/workspace.h"
 
 int com_initialized;
+int browse_modern_dialog;
 BrowsePlacement browse_placement;
 
 namespace {
 using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
-using PathFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+using ItemOfListFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**);
+using ItemOfPathFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
+using ListOfItemFn = HRESULT(WINAPI*)(IUnknown*, PIDLIST_ABSOLUTE*);
+using ItemInFolderFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, IShellFolder*, PCUITEMID_CHILD, IShellItem**);
+
+// SHELL32's entry points, looked up on every call so that the exe imports none of them.
+struct Shell {
+  BrowseFn browse;
+  ItemOfListFn item_of_list;
+  ItemOfPathFn item_of_path;
+  ListOfItemFn list_of_item;
+  ItemInFolderFn item_in_folder;
+} shell;
 
 constexpr int kPathRoom = MAX_PATH;
-constexpr int kInitialFolderMax = MAX_PATH - 1;
+constexpr int kWholePathMax = MAX_PATH - 1;  // what every path call takes and gives whole
 constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;  // 0x50, BIF_USENEWUI
 constexpr DWORD kSettlePauseMs = 200;
 constexpr int kDriveRootLength = 3;
+constexpr FILEOPENDIALOGOPTIONS kPickFolders = FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
+
+// What the tree dialog is asked to select: a path text, or the item ID list of a long folder.
+struct Preselection {
+  BOOL is_path;
+  LPARAM target;
+};
 
 template <typename Fn>
 Fn entry_point(HMODULE module, const char* name) {
@@ -28,10 +51,132 @@ Fn entry_point(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-void empty_result(int start) {
-  wchar_t* p = ws_reserve(kPathRoom, start);
-  p[0] = 0;
-  ws_release(kPathRoom);
+HHOOK centre_hook;
+
+// Appends a backslash to the text built since mark unless it already ends with one.
+void end_with_backslash(int mark) {
+  if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
+}
+
+// The file dialog offers no placement of its own: it is centred as its window first activates.
+LRESULT CALLBACK centre_on_activation(int code, WPARAM window, LPARAM data) {
+  if (code == HCBT_ACTIVATE && centre_hook) {
+    UnhookWindowsHookEx(centre_hook);
+    centre_hook = nullptr;
+    place_centred(reinterpret_cast<HWND>(window), browse_placement.over);
+  }
+  return CallNextHookEx(nullptr, code, window, data);
+}
+
+// The shell item of a folder of any length. The shell parses no path beyond 259 characters under
+// Wine, so a longer one starts at its deepest parent that parses and finds each further name
+// among the children; where a name is not found, the deepest whole parent serves. Never a name
+// cut in the middle: that could name another real folder.
+IShellItem* item_of_long_folder(wchar_t* path, int length) {
+  IShellItem* item = nullptr;
+  int end = kWholePathMax + 1;
+  while (!item && --end >= kDriveRootLength - 1) {
+    if (path[end] != L'\\') continue;
+    int cut = end == kDriveRootLength - 1 ? end + 1 : end;  // a drive root keeps its backslash
+    wchar_t kept = path[cut];
+    path[cut] = 0;
+    if (FAILED(shell.item_of_path(path, nullptr, IID_PPV_ARGS(&item)))) item = nullptr;
+    path[cut] = kept;
+  }
+  for (int from = end + 1; item && from < length;) {
+    int to = from;
+    while (to < length && path[to] != L'\\') ++to;
+    path[to] = 0;
+    // Wine binds no item enumerator (BHID_EnumItems); the folder's own enumeration serves.
+    IShellFolder* folder = nullptr;
+    IEnumIDList* children = nullptr;
+    IShellItem* found = nullptr;
+    if (SUCCEEDED(item->BindToHandler(nullptr, BHID_SFObject, IID_PPV_ARGS(&folder))) &&
+        folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &children) == S_OK) {
+      for (PITEMID_CHILD id; !found && children->Next(1, &id, nullptr) == S_OK; CoTaskMemFree(id)) {
+        IShellItem* child = nullptr;
+        wchar_t* name = nullptr;
+        if (SUCCEEDED(shell.item_in_folder(nullptr, folder, id, &child)) &&
+            SUCCEEDED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &name)) && !lstrcmpiW(name, path + from)) {
+          found = child;
+        } else if (child) {
+          child->Release();
+        }
+        CoTaskMemFree(name);
+      }
+      children->Release();
+    }
+    if (folder) folder->Release();
+    if (!found) break;
+    item->Release();
+    item = found;
+    from = to + 1;
+  }
+  return item;
+}
+
+// Appends the item's file-system path, whole at any length. Wine cuts a longer path to 259
+// characters and reports success, so one that long is rebuilt from its parent's path and its own
+// name there. 1: done; 0: the item has no file-system path; -1: its parents cannot rebuild it.
+int append_item_path(IShellItem* item) {
+  wchar_t* text = nullptr;
+  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &text))) return 0;
+  bool whole = wcslen(text) < kWholePathMax;
+  if (whole) ws_append(text);
+  CoTaskMemFree(text);
+  if (whole) return 1;
+  IShellItem* parent = nullptr;
+  int done = -1;
+  int mark = ws_mark();
+  if (SUCCEEDED(item->GetParent(&parent)) && append_item_path(parent) == 1 &&
+      SUCCEEDED(item->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &text))) {
+    end_with_backslash(mark);
+    ws_append(text);
+    CoTaskMemFree(text);
+    done = 1;
+  }
+  if (parent) parent->Release();
+  return done;
+}
+
+// The file dialog in pick-folders mode; a failure other than the user's cancel leaves the tree
+// dialog to be shown instead.
+HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem** chosen) {
+  IFileOpenDialog* dialog = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog));
+  if (FAILED(hr)) return hr;
+  FILEOPENDIALOGOPTIONS options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | kPickFolders);
+  if (title) dialog->SetTitle(title);
+  if (start_item) dialog->SetFolder(start_item);
+  if (browse_placement.center)
+    centre_hook = SetWindowsHookExW(WH_CBT, centre_on_activation, nullptr, GetCurrentThreadId());
+  guard_windows(1);
+  hr = dialog->Show(own_foreground_window());
+  guard_windows(0);
+  if (centre_hook) UnhookWindowsHookEx(centre_hook);
+  centre_hook = nullptr;
+  if (SUCCEEDED(hr)) hr = dialog->GetResult(chosen);
+  dialog->Release();
+  return hr;
+}
+
+IShellItem* browse_classic(const wchar_t* title, Preselection* preselection) {
+  BROWSEINFOW info;
+  memset(&info, 0, sizeof(info));
+  info.lpszTitle = title;
+  info.hwndOwner = own_foreground_window();
+  info.ulFlags = kDialogFlags;
+  info.lpfn = browse_callback;
+  info.lParam = reinterpret_cast<LPARAM>(preselection);
+  guard_windows(1);
+  PIDLIST_ABSOLUTE list = shell.browse(&info);
+  guard_windows(0);
+  IShellItem* chosen = nullptr;
+  if (list && FAILED(shell.item_of_list(list, IID_PPV_ARGS(&chosen)))) chosen = nullptr;
+  CoTaskMemFree(list);
+  return chosen;
 }
 }  // namespace
 
@@ -74,64 +219,68 @@ void place_centred(HWND window, HWND over) {
 
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM, LPARAM data) {
   if (message != BFFM_INITIALIZED || !data) return 0;
-  SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+  auto* preselection = reinterpret_cast<Preselection*>(data);
+  SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
   if (browse_placement.center) place_centred(window, browse_placement.over);
   // The tree may still be filling; the queued second request lands once it has settled and
   // before any input the user gives.
   Sleep(kSettlePauseMs);
-  PostMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+  PostMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
   return 0;
 }
 
-void browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start) {
+int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start) {
   if (!com_initialized) {
     com_initialized = 1;
     CoInitialize(nullptr);
   }
-  BROWSEINFOW info;
-  memset(&info, 0, sizeof(info));
-  HMODULE shell = LoadLibraryW(L"SHELL32.DLL");
-  if (!shell) return empty_result(start);
-  auto browse = entry_point<BrowseFn>(shell, "SHBrowseForFolderW");
-  auto path_of = entry_point<PathFn>(shell, "SHGetPathFromIDListW");
-  if (!browse || !path_of) {
-    FreeLibrary(shell);
-    return empty_result(start);
+  ws_reserve(0, start)[0] = 0;
+  HMODULE module = LoadLibraryW(L"SHELL32.DLL");
+  if (!module) return BROWSE_CANCELLED;
+  shell = {entry_point<BrowseFn>(module, "SHBrowseForFolderW"),
+           entry_point<ItemOfListFn>(module, "SHCreateItemFromIDList"),
+           entry_point<ItemOfPathFn>(module, "SHCreateItemFromParsingName"),
+           entry_point<ListOfItemFn>(module, "SHGetIDListFromObject"),
+           entry_point<ItemInFolderFn>(module, "SHCreateShellItem")};
+  if (!shell.browse || !shell.item_of_list || !shell.item_of_path || !shell.list_of_item || !shell.item_in_folder) {
+    FreeLibrary(module);
+    return BROWSE_CANCELLED;
   }
 
-  // Read by the callback's posted request too, so it lives until the dialog has returned.
-  wchar_t initial_copy[kPathRoom];
-  wcsncpy(initial_copy, initial_folder ? initial_folder : L"", kInitialFolderMax);
-  initial_copy[kInitialFolderMax] = 0;
-  size_t n = wcslen(initial_copy);
-  if (n > kDriveRootLength && initial_copy[n - 1] == L'\\') initial_copy[n - 1] = 0;
-
-  info.lpszTitle = title;
-  info.hwndOwner = own_foreground_window();
-  info.ulFlags = kDialogFlags;
-  info.lpfn = browse_callback;
-  info.lParam = reinterpret_cast<LPARAM>(initial_copy);
-
-  guard_windows(1);
-  PIDLIST_ABSOLUTE item = browse(&info);
-  guard_windows(0);
-
-  int m = 0;
-  if (item) {
-    wchar_t* p = ws_reserve(kPathRoom, start);
-    p[0] = 0;
-    path_of(item, p);
-    CoTaskMemFree(item);
-    m = static_cast<int>(wcslen(p));
-    if (m > 0 && p[m - 1] != L'\\') {
-      p[m++] = L'\\';
-      p[m] = 0;
-    }
+  // Read by the callback's posted request too, so it lives until the dialog has returned. A
+  // longer folder (its length counted without the trailing backslash) goes as an item ID list.
+  int length = static_cast<int>(wcslen(initial_folder ? initial_folder : L""));
+  if (length > kDriveRootLength && initial_folder[length - 1] == L'\\') --length;
+  auto* copy = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kPathRoom), HEAP_ZERO_MEMORY));
+  if (length) memcpy(copy, initial_folder, sizeof(wchar_t) * length);
+  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy)};
+  IShellItem* start_item = nullptr;
+  if (length > kWholePathMax) {
+    start_item = item_of_long_folder(copy, length);
+    copy[0] = 0;  // never a path text cut short: it could name another real folder
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (start_item && SUCCEEDED(shell.list_of_item(start_item, &list))) preselection = {FALSE, reinterpret_cast<LPARAM>(list)};
+  } else if (browse_modern_dialog && FAILED(shell.item_of_path(copy, nullptr, IID_PPV_ARGS(&start_item)))) {
+    start_item = nullptr;
   }
-  FreeLibrary(shell);
-  if (m > 0) {
-    ws_release(kPathRoom - m);
-    return;
+
+  IShellItem* chosen = nullptr;
+  HRESULT hr = browse_modern_dialog ? browse_modern(title, start_item, &chosen) : E_FAIL;
+  if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED)) chosen = browse_classic(title, &preselection);
+  int outcome = BROWSE_CANCELLED;
+  if (chosen) {
+    int read = append_item_path(chosen);
+    outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_CANCELLED;
+    chosen->Release();
   }
-  empty_result(start);
+  if (start_item) start_item->Release();
+  if (!preselection.is_path) CoTaskMemFree(reinterpret_cast<void*>(preselection.target));
+  HeapFree(main_heap, 0, copy);
+  FreeLibrary(module);
+  if (outcome != BROWSE_CHOSEN || ws_mark() == start) {
+    ws_reserve(0, start)[0] = 0;
+    return outcome == BROWSE_CHOSEN ? BROWSE_CANCELLED : outcome;
+  }
+  end_with_backslash(start);
+  return outcome;
 }

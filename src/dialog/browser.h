@@ -1,5 +1,5 @@
-// The shell's browse-for-folder dialog, loaded from SHELL32 at run time, preselected on a
-// start folder, with the window guard on while it is up.
+// The shell's folder dialogs, loaded from SHELL32 and COM at run time, preselected on a start
+// folder, with the window guard on while one is up.
 #pragma once
 #include <windows.h>
 
@@ -15,9 +15,15 @@ struct BrowsePlacement {
 };
 extern BrowsePlacement browse_placement;
 
-// Leaves the chosen folder with exactly one trailing backslash at start, or the empty text
-// (cancel, no file-system path, no SHELL32); the position ends on the NUL.
-void browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);
+// Set for the file dialog in pick-folders mode; the tree dialog stands in where it cannot be shown.
+extern int browse_modern_dialog;
+
+enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE };
+
+// Leaves the chosen folder, whole at any length, with exactly one trailing backslash at start, or
+// the empty text (cancel, no file-system path, no SHELL32, or a path that cannot be read whole:
+// BROWSE_UNREADABLE); the position ends on the NUL.
+int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data);
 HWND own_foreground_window();
 // Moves a top-level window as browse_placement asks.

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Makes the release from the committed files in a fresh build folder: dist/dirpick-<version>-win-x64.zip
+# (the exe, the manual, the license and the example scripts) and dist/SHA256SUMS for the zip and
+# the exe. Two runs on one commit give the same bytes: no time stamps but the commit's, in UTC,
+# fixed file modes and a sorted archive without extra attributes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+[ -z "$(git status --porcelain)" ] || echo "package.sh: uncommitted changes are left out" >&2
+version=$(sed -n 's/^project(dirpick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=dirpick-$version-win-x64
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/source" "$stage/$name/examples" dist
+git archive HEAD | tar -x -C "$stage/source"
+cmake -S "$stage/source" -B "$stage/build" -DCMAKE_BUILD_TYPE=Release -DDIRPICK_TESTS=OFF >/dev/null
+cmake --build "$stage/build" --target dirpick -j2 >/dev/null
+cp "$stage/build/bin/dirpick.exe" "$stage/source/README.md" "$stage/source/LICENSE" "$stage/$name/"
+cp "$stage/source/examples/"*.bat "$stage/$name/examples/"
+find "$stage/$name" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+find "$stage/$name" -exec touch -d "@$(git log -1 --format=%ct)" {} +
+rm -f "dist/$name.zip"
+(cd "$stage" && find "$name" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q "$OLDPWD/dist/$name.zip" -@)
+cp "$stage/build/bin/dirpick.exe" dist/
+(cd dist && sha256sum "$name.zip" dirpick.exe >SHA256SUMS && cat SHA256SUMS)
