@@ -170,6 +170,24 @@ TEST_F(Dirpick, ModernFallsBackToTheTreeWhereTheFileDialogCannotBeMade) {
   EXPECT_EQ("cd \"C:\\windows\"\r\n", r.out);
 }
 
+TEST_F(Dirpick, VersionResourceAgreesWithTheBanner) {
+  std::string err = run({.line = L"dirpick /?"}).err;
+  std::wstring banner(reinterpret_cast<const wchar_t*>(err.data()), err.find(std::string("\r\0\n", 3)) / 2);
+  std::wstring exe = sibling(L"dirpick.exe");
+  std::string info(GetFileVersionInfoSizeW(exe.c_str(), nullptr), '\0');
+  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, info.size(), info.data()));
+  auto value = [&](const wchar_t* name) {
+    wchar_t* text = nullptr;
+    UINT units = 0;
+    VerQueryValueW(info.data(), (std::wstring(L"\\StringFileInfo\\040904B0\\") + name).c_str(), (void**)&text, &units);
+    return std::wstring(text ? text : L"");
+  };
+  std::wstring version = value(L"ProductVersion");
+  EXPECT_EQ(L"Dirpick ver. " + version + L"/x64, " + value(L"LegalCopyright"), banner);
+  EXPECT_EQ(version + L".0.0", value(L"FileVersion"));
+  EXPECT_EQ(L"Folder picker for batch scripts|dirpick.exe", value(L"FileDescription") + L"|" + value(L"OriginalFilename"));
+}
+
 TEST_F(Dirpick, Shell32WithoutTheDialogIsACancelNotACrash) {
   // A copy of the exe beside a SHELL32 without the entry points; Wine's per-program DLL setting
   // makes only this copy load the one beside it.

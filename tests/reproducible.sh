@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Two builds of one commit give the same exe: the tracked files, copied to a folder whose path has
+# a blank, build only the exe, and its bytes must equal those of BUILD_DIR's. Usage: reproducible.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+copy=$(mktemp -d "/tmp/dirpick copy.XXXXXX")
+trap 'rm -rf "$copy"' EXIT
+(cd "$(dirname "$0")/.." && git ls-files -z | xargs -0 cp --parents -t "$copy")
+cmake -S "$copy" -B "$copy/build" -DCMAKE_BUILD_TYPE=Release -DDIRPICK_TESTS=OFF >/dev/null
+cmake --build "$copy/build" --target dirpick -j2 >/dev/null
+cmp "$build/bin/dirpick.exe" "$copy/build/bin/dirpick.exe" && echo "reproducible: 1 passed, 0 failed"
