@@ -30,12 +30,12 @@ enter_display() {  # BUILD SCRIPT [ARG...]
   DIRPICK_INNER=1 exec "$@"
 }
 
-# The visible folder dialog's window, polled every INTERVAL seconds at most TRIES times; empty
-# when none appeared.
-find_dialog() {  # [TRIES] [INTERVAL]
+# The visible dialog's window (the tree dialog's, or the one whose whole caption is NAME), polled
+# every INTERVAL seconds at most TRIES times; empty when none appeared.
+find_dialog() {  # [TRIES] [INTERVAL] [NAME]
   local w=""
   for _ in $(seq 1 "${1:-200}"); do
-    w=$(xdotool search --onlyvisible --name "Browse for Folder" 2>/dev/null | head -1 || true)
+    w=$(xdotool search --onlyvisible --name "${3:-Browse for Folder}" 2>/dev/null | head -1 || true)
     [ -n "$w" ] && break
     sleep "${2:-0.05}"
   done
@@ -52,9 +52,10 @@ wait_for_no_dialog() {
 
 # Focuses the window and types the key as real input. Synthetic key events (xdotool key --window)
 # leave the key held down in Wine's keyboard state, and the next dialog then confirms itself.
-press_key() {  # WINDOW KEY
+press_key() {  # WINDOW KEYS (keysyms separated by blanks)
   xdotool windowfocus --sync "$1" 2>/dev/null || true
-  xdotool key "$2" 2>/dev/null || true
+  # shellcheck disable=SC2086
+  xdotool key $2 2>/dev/null || true
 }
 
 # Saves the window as it is on screen to a PNG file.

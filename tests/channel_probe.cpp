@@ -1,9 +1,7 @@
-// A no-CRT program on the real start-up and shut-down that the tests start on exact command lines.
-// With DIRPICK_PROBE set it reports param_count, then per param_next call the cursor after it and
-// the text (length, UTF-16 units), up to the first call that did not advance. Otherwise the first
-// parameter is a command: "out MODE TEXT" (an output line in encoding mode MODE; exit 3 when not
-// all of it was written), "err TEXT", "exit N" or "oom" (asks the workspace for more than it holds).
-// TEXT is ascii, nonascii, empty or null.
+// A no-CRT program on the real start-up and shut-down. Commands: "out MODE TEXT" writes an output
+// line in encoding mode MODE (exit 3 when not all of it arrived), "err TEXT" an error line, "exit N"
+// ends with N, "oom" asks the workspace for too much, "count ..." ends with 100 times param_count
+// plus the cursor once every parameter was read. TEXT is ascii, nonascii, empty or null.
 #include <windows.h>
 
 #include "app/startup.h"
@@ -13,24 +11,10 @@
 #include "strings/workspace.h"
 
 namespace {
-void put(const void* bytes, DWORD count) {
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes, count, &written, nullptr);
-}
-
-void report(int mark) {
-  int head[2] = {parameter_cursor(), static_cast<int>(workspace_position - mark) / 2};
-  put(head, sizeof(head));
-  put(ws_text_at(mark), head[1] * sizeof(wchar_t));
-  ws_rewind(mark);
-}
-
 StringVar word;
 const wchar_t* next_word() {
   int mark = ws_mark();
-  param_next(mark);
-  string_assign(&word, mark);
-  return word;
+  return param_next(mark), string_assign(&word, mark), word;
 }
 
 bool next_is(const wchar_t* expected) { return string_equal(next_word(), expected); }
@@ -51,12 +35,7 @@ const wchar_t* next_text() {
 
 extern "C" [[noreturn]] void probe_entry() {
   runtime_startup();
-  int mark = ws_mark();
-  if (GetEnvironmentVariableW(L"DIRPICK_PROBE", nullptr, 0)) {
-    int count = param_count();
-    put(&count, sizeof(count));
-    for (int before = -1; before != parameter_cursor(); report(mark)) before = parameter_cursor(), param_next(mark);
-  } else if (next_is(L"out")) {
+  if (next_is(L"out")) {
     output_encoding_mode = static_cast<int>(next_number());
     process_exit_code = output_hook(next_text()) ? 0 : 3;
   } else if (string_equal(word, L"err")) {
@@ -64,8 +43,11 @@ extern "C" [[noreturn]] void probe_entry() {
   } else if (string_equal(word, L"exit")) {
     process_exit_code = next_number();
   } else if (string_equal(word, L"oom")) {
-    ws_reserve(0x3FFFFFF0, mark);
+    ws_reserve(0x3FFFFFF0, ws_mark());
     output_hook(L"must never appear");
+  } else if (string_equal(word, L"count")) {
+    for (int before = -1; before != parameter_cursor();) before = parameter_cursor(), next_word();
+    process_exit_code = 100 * param_count() + parameter_cursor();
   }
   console_close();
   runtime_shutdown();

@@ -8,7 +8,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr DWORD kPastSettlePauseMs = 300;
+constexpr DWORD kPastSettlePauseMs = 150;
 
 HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
@@ -42,10 +42,12 @@ std::wstring class_of(HWND window) {
   return std::wstring(name, GetClassNameW(window, name, 16));
 }
 
-struct Search {
-  DWORD process_id;
-  HWND found;
-};
+// Hands each top-level window (parent null) or each descendant to visit until it answers false.
+template <typename Visit>
+void each_window(HWND parent, Visit visit) {
+  auto thunk = [](HWND window, LPARAM v) -> BOOL { return (*reinterpret_cast<Visit*>(v))(window); };
+  parent ? EnumChildWindows(parent, thunk, reinterpret_cast<LPARAM>(&visit)) : EnumWindows(thunk, reinterpret_cast<LPARAM>(&visit));
+}
 }  // namespace
 
 std::wstring sibling(const wchar_t* name) {
@@ -55,35 +57,28 @@ std::wstring sibling(const wchar_t* name) {
 }
 
 Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, const wchar_t* type) {
-  Search search = {process_id ? process_id : GetCurrentProcessId(), nullptr};
-  auto match = [](HWND window, LPARAM param) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != s->process_id || !IsWindowVisible(window) || class_of(window) != L"#32770") return TRUE;
-    return s->found = window, FALSE;
-  };
-  for (int tries = 0; tries < 1000 && !search.found; ++tries) {
-    EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+  HWND dialog = nullptr, tree = nullptr;
+  for (int tries = 0; tries < 1000 && !dialog; ++tries) {
+    each_window(nullptr, [&](HWND w) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == (process_id ? process_id : GetCurrentProcessId()) && IsWindowVisible(w) && class_of(w) == L"#32770") dialog = w;
+      return !dialog;
+    });
     if (process ? WaitForSingleObject(process, 20) == WAIT_OBJECT_0 : (Sleep(20), false)) break;
   }
-  Seen seen;
-  if (!search.found) return seen;
-  Sleep(kPastSettlePauseMs);
-  seen = {search.found, GetWindow(search.found, GW_OWNER), !watched || IsWindowEnabled(watched), text_of(search.found)};
-  GetWindowRect(search.found, &seen.rect);
-  EnumChildWindows(search.found, [](HWND child, LPARAM texts) -> BOOL {
-    if (class_of(child) == L"Static") reinterpret_cast<std::wstring*>(texts)->append(text_of(child));
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&seen.texts));
-  HWND tree = nullptr;
-  EnumChildWindows(search.found, [](HWND child, LPARAM tree) -> BOOL {
-    return class_of(child) == L"SysTreeView32" ? *reinterpret_cast<HWND*>(tree) = child, FALSE : TRUE;
-  }, reinterpret_cast<LPARAM>(&tree));
+  if (!dialog) return {};
+  if (button == IDOK) Sleep(kPastSettlePauseMs);  // a cancel needs no settled preselection
+  Seen seen = {dialog, GetWindow(dialog, GW_OWNER), !watched || IsWindowEnabled(watched), text_of(dialog)};
+  GetWindowRect(dialog, &seen.rect);
+  each_window(dialog, [&](HWND w) {
+    if (class_of(w) == L"Static") seen.texts += text_of(w);
+    return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
+  });
   for (const wchar_t* key = type && *type == L'\t' ? type + 1 : L""; *key; ++key, Sleep(kPastSettlePauseMs))
     PostMessageW(tree, WM_KEYDOWN, *key, 0);
-  if (type && *type != L'\t') SendMessageW(FindWindowExW(search.found, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(type));
-  PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(search.found, button)));
+  if (type && *type != L'\t') SendMessageW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, (LPARAM)type);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
   return seen;
 }
 
@@ -92,7 +87,6 @@ Result run(const Launch& how) {
   std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
   fs::path out_path = fs::temp_directory_path() / ("dpk-out-" + name), err_path = fs::temp_directory_path() / ("dpk-err-" + name);
   HANDLE out = how.stream == Stream::Closed    ? nullptr
-               : how.stream == Stream::Invalid ? reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0xBAD0))
                : how.stream == Stream::Full    ? inheritable(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING)
                                                : inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = how.stream == Stream::ErrClosed ? nullptr : inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
@@ -103,7 +97,7 @@ Result run(const Launch& how) {
   BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 how.dir.empty() ? nullptr : how.dir.c_str(), &si, &pi);
   for (HANDLE h : {out, err, in})
-    if (h && h != INVALID_HANDLE_VALUE && !(h == out && how.stream == Stream::Invalid)) CloseHandle(h);
+    if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
   Result result;
   EXPECT_TRUE(started) << utf8(how.line);
   if (started) {

@@ -1,5 +1,5 @@
-// The tests' one process runner (exact command line, redirected streams, exact bytes back), one
-// dialog answerer (finds a process's dialog and clicks a button on it) and temporary folders.
+// The tests' one process runner (exact command line in, exact bytes back), one dialog answerer and
+// temporary folders.
 #pragma once
 #include <windows.h>
 
@@ -7,12 +7,12 @@
 
 #include "gtest/gtest.h"
 
-enum class Stream { File, Full, Closed, Invalid, ErrClosed };  // what the child's stdout is
+enum class Stream { File, Full, Closed, ErrClosed };  // where the child's output goes
 
-struct Seen {
+struct Seen {  // the dialog as answered: its owner, the watched window's state, caption and texts
   HWND dialog = nullptr, owner = nullptr;
-  bool watched_enabled = true;  // the watched window while the dialog was up
-  std::wstring texts;           // the caption and each static text, each followed by '|'
+  bool watched_enabled = true;
+  std::wstring texts;  // the caption and each static text, each followed by '|'
   RECT rect = {};
 };
 
@@ -27,7 +27,7 @@ struct Launch {
 
 struct Result {
   DWORD exit_code = 0xDEAD;
-  std::string out, err;  // the bytes that arrived
+  std::string out, err;
   Seen seen;
 };
 
@@ -35,8 +35,7 @@ std::wstring sibling(const wchar_t* name);
 // Starts the program, answers its dialog when asked to, and expects it to end by itself.
 Result run(const Launch& how);
 // Waits for a visible dialog-class window of the process (0: this one), notes what it shows, and
-// presses the button after the tool's settle pause, having typed what Launch::type says; a null
-// dialog when none came.
+// presses the button (OK after the tool's settle pause) having typed what Launch::type says.
 Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr, HWND watched = nullptr,
                    const wchar_t* type = nullptr);
 std::string utf8(const std::wstring& text);

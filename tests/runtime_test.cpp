@@ -1,4 +1,5 @@
-// The runtime frame in-process: list links, the object table, and the end routine raced by threads.
+// The runtime frame in-process: list links, and the end routine with its object teardown raced by
+// threads.
 #include <vector>
 
 #include "harness.h"
@@ -8,9 +9,7 @@
 
 namespace {
 std::vector<ObjectId> released;
-ObjectTable* current;
 void* live(void* object) { return *static_cast<long long*>(object) = 1, object; }
-ListNode* node(void* payload) { return static_cast<ListNode*>(payload) - 1; }
 
 struct Runtime : ::testing::Test {
   void SetUp() override {
@@ -22,58 +21,39 @@ struct Runtime : ::testing::Test {
 };
 }  // namespace
 
+// The values front to back, then back to front: both links of every node.
 TEST_F(Runtime, ListsKeepBothLinksThroughEveryUnlink) {
   ListNode* head = nullptr;
-  void* tail = list_push_front(&head, sizeof(ListNode) + 8);
-  void* middle = list_push_front(&head, sizeof(ListNode) + 8);
-  void* front = list_push_front(&head, sizeof(ListNode) + 8);
-  EXPECT_EQ(0, *static_cast<long long*>(front)) << "zeroed";
-  EXPECT_EQ(node(middle), node(tail)->prev);
-  EXPECT_TRUE(list_unlink_free(&head, middle));
-  EXPECT_EQ(node(tail), node(front)->next);
-  EXPECT_EQ(node(front), node(tail)->prev);
-  EXPECT_TRUE(list_unlink_free(&head, front));
-  EXPECT_EQ(nullptr, head->prev);
-  EXPECT_TRUE(list_unlink_free(&head, tail));
-  EXPECT_EQ(nullptr, head);
+  void* nodes[3];
+  for (long long i = 0; i < 3; ++i) *static_cast<long long*>(nodes[i] = list_push_front(&head, sizeof(ListNode) + 8)) += i;
+  auto links = [&] {
+    std::string text;
+    ListNode* last = nullptr;
+    for (ListNode* n = head; n; n = n->next) text += std::to_string(*reinterpret_cast<long long*>((last = n) + 1));
+    for (text += "|"; last; last = last->prev) text += std::to_string(*reinterpret_cast<long long*>(last + 1));
+    return text;
+  };
+  EXPECT_EQ("210|012", links());
+  for (auto [index, after] : {std::pair{1, "20|02"}, {2, "0|0"}, {0, "|"}}) {
+    EXPECT_TRUE(list_unlink_free(&head, nodes[index]));
+    EXPECT_EQ(after, links());
+  }
   EXPECT_EQ(7, *static_cast<int*>(alloc_zeroed(24, [](void* b) { *static_cast<int*>(b) += 7; })));
 }
 
-TEST_F(Runtime, ObjectTableGrowsReleasesAndIteratesInOrder) {
-  current = object_table_create(8, 4, [](ObjectId id) { released.push_back(id), object_free(current, id); });
-  void* three = live(object_alloc(current, 3));
-  live(object_alloc(current, 4));
-  EXPECT_EQ(8, current->slot_count) << "the id plus the growth";
-  EXPECT_EQ(three, live(object_alloc(current, 3))) << "a taken number is released and handed back";
-  object_alloc(current, 1);  // first word zero: not live
-  EXPECT_EQ(nullptr, object_get(current, 1));
-  void* older = live(object_alloc(current, kNewDynamicObject));
-  void* newer = live(object_alloc(current, kNewDynamicObject));
-  EXPECT_EQ(newer, object_get(current, reinterpret_cast<ObjectId>(newer)));
-  released.clear();
-  object_table_teardown(current);
-  EXPECT_EQ((std::vector<ObjectId>{3, 4, reinterpret_cast<ObjectId>(newer), reinterpret_cast<ObjectId>(older)}),
-            released);
-  EXPECT_EQ(three, current->slots[3]) << "a freed numbered object keeps its block";
-  EXPECT_EQ(nullptr, object_get(current, 3));
-  // A release that leaves the dynamic head in place must not be handed it forever.
-  ObjectTable* t = object_table_create(8, 4, [](ObjectId id) { released.push_back(id); });
-  live(object_alloc(t, kNewDynamicObject));
-  live(object_alloc(t, kNewDynamicObject));
-  object_table_teardown(t);
-  EXPECT_EQ(6u, released.size());
-  EXPECT_EQ(nullptr, t->dynamic_list);
-  handle_table = object_table_create(8, 4, handle_release);
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  *static_cast<HANDLE*>(object_alloc(handle_table, 0)) = event;
-  handle_release(0);
-  EXPECT_EQ(nullptr, object_get(handle_table, 0));
-  EXPECT_FALSE(SetEvent(event)) << "the handle is still open";
-}
-
+// The end routine tears the exit table down: numbered objects in order, then dynamic ones from
+// the newest, each released once however its release treats it.
 TEST_F(Runtime, EndRunsOnceWhicheverThreadComesFirstAndOnlyOnClose) {
   exit_table = object_table_create(8, 4, [](ObjectId id) { released.push_back(id); });
-  live(object_alloc(exit_table, 0));
+  void* three = live(object_alloc(exit_table, 3));
+  live(object_alloc(exit_table, 4));
+  EXPECT_EQ(8, exit_table->slot_count) << "the id plus the growth";
+  EXPECT_EQ(three, live(object_alloc(exit_table, 3))) << "a taken number is released and handed back";
+  object_alloc(exit_table, 1);  // its first word is zero: not live
+  void* older = live(object_alloc(exit_table, kNewDynamicObject));
+  void* newer = live(object_alloc(exit_table, kNewDynamicObject));
+  EXPECT_EQ(newer, object_get(exit_table, reinterpret_cast<ObjectId>(newer)));
+  released.clear();
   EXPECT_FALSE(close_event_handler(CTRL_C_EVENT));
   EXPECT_FALSE(close_event_handler(CTRL_BREAK_EVENT));
   EXPECT_TRUE(released.empty()) << "Ctrl+C and Ctrl+Break run nothing";
@@ -82,7 +62,9 @@ TEST_F(Runtime, EndRunsOnceWhicheverThreadComesFirstAndOnlyOnClose) {
   for (HANDLE& t : threads) t = CreateThread(nullptr, 0, [](void*) -> DWORD { return runtime_end(), 0; }, nullptr, 0, nullptr);
   EXPECT_FALSE(close_event_handler(CTRL_CLOSE_EVENT));
   WaitForMultipleObjects(2, threads, TRUE, 10000);
-  EXPECT_EQ(1u, released.size()) << "the exit table is torn down once";
+  EXPECT_EQ((std::vector<ObjectId>{3, 4, reinterpret_cast<ObjectId>(newer), reinterpret_cast<ObjectId>(older)}),
+            released) << "the exit table is torn down once";
+  EXPECT_EQ(nullptr, exit_table->dynamic_list);
   spare_heap = runtime_heap_create();
   runtime_end();
   EXPECT_TRUE(HeapValidate(spare_heap, 0, nullptr)) << "the end routine ran its steps a second time";

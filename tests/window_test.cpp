@@ -1,5 +1,5 @@
-// Real windows in-process: what the guard records, disables and restores, and the folder browser's
-// result, owner, guard and one-time COM set-up around both real dialogs.
+// Real windows in-process: the guard's records and restores, and the browser's result, owner, guard
+// and one-time COM set-up around both real dialogs.
 #include <objbase.h>
 
 #include "dialog/browser.h"
@@ -38,33 +38,8 @@ struct Windows : TempFolder {
 };
 }  // namespace
 
+// Another thread of ours keeps its own guard on throughout: its window and records stay its own.
 TEST_F(Windows, GuardDisablesAndUnpinsWhatItRecordsAndRestoresExactly) {
-  HWND hidden = make_window(false), disabled = make_window(), ordinary = make_window();
-  HWND front = make_window(true, WS_EX_TOPMOST, true);
-  ASSERT_EQ(front, GetForegroundWindow());
-  EnableWindow(disabled, FALSE);
-  HWND below = GetWindow(ordinary, GW_HWNDNEXT), above = GetWindow(ordinary, GW_HWNDPREV);
-  guard_windows(1);
-  EXPECT_EQ(nullptr, record_for(hidden));
-  EXPECT_FALSE(IsWindowEnabled(ordinary));
-  EXPECT_TRUE(IsWindowEnabled(front)) << "the foreground window owns the dialog";
-  EXPECT_FALSE(topmost(front));
-  ASSERT_NE(nullptr, record_for(disabled));
-  EXPECT_EQ(0, record_for(disabled)->disabled_by_guard);
-  EXPECT_EQ(disabled, reinterpret_cast<GuardRecord*>(guard_list + 1)->window) << "the lowest window, recorded last";
-  EXPECT_EQ(below, GetWindow(ordinary, GW_HWNDNEXT));
-  EXPECT_EQ(above, GetWindow(ordinary, GW_HWNDPREV));
-  guard_windows(0);
-  EXPECT_TRUE(IsWindowEnabled(ordinary));
-  EXPECT_FALSE(IsWindowEnabled(disabled));
-  EXPECT_TRUE(topmost(front));
-  EXPECT_EQ(nullptr, guard_list);
-  guard_windows(0);
-  EXPECT_TRUE(IsWindowEnabled(ordinary)) << "off without records does nothing";
-  for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
-}
-
-TEST_F(Windows, GuardLeavesAnotherThreadsWindowsAndRecordsAlone) {
   struct Other {
     HWND window;
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -79,17 +54,32 @@ TEST_F(Windows, GuardLeavesAnotherThreadsWindowsAndRecordsAlone) {
     return DestroyWindow(o->window), 0;
   }, &other, 0, nullptr);
   WaitForSingleObject(other.ready, 10000);
-  HWND mine = make_window();
+  HWND hidden = make_window(false), disabled = make_window(), ordinary = make_window();
+  HWND front = make_window(true, WS_EX_TOPMOST, true);
+  ASSERT_EQ(front, GetForegroundWindow());
+  EnableWindow(disabled, FALSE);
+  HWND below = GetWindow(ordinary, GW_HWNDNEXT), above = GetWindow(ordinary, GW_HWNDPREV);
   guard_windows(1);
+  EXPECT_EQ(nullptr, record_for(hidden));
+  EXPECT_FALSE(IsWindowEnabled(ordinary));
+  EXPECT_TRUE(IsWindowEnabled(front)) << "the foreground window owns the dialog";
+  EXPECT_FALSE(topmost(front));
   EXPECT_TRUE(IsWindowEnabled(other.window));
-  EXPECT_NE(nullptr, record_for(mine));
+  ASSERT_NE(nullptr, record_for(disabled));
+  EXPECT_EQ(0, record_for(disabled)->disabled_by_guard);
+  EXPECT_EQ(disabled, reinterpret_cast<GuardRecord*>(guard_list + 1)->window) << "the lowest window, recorded last";
+  EXPECT_EQ(below, GetWindow(ordinary, GW_HWNDNEXT));
+  EXPECT_EQ(above, GetWindow(ordinary, GW_HWNDPREV));
   guard_windows(0);
+  EXPECT_TRUE(IsWindowEnabled(ordinary));
+  EXPECT_FALSE(IsWindowEnabled(disabled));
+  EXPECT_TRUE(topmost(front));
   EXPECT_NE(nullptr, record_for(other.window)) << "another thread's record was removed";
-  EXPECT_EQ(nullptr, record_for(mine));
+  EXPECT_EQ(nullptr, record_for(ordinary));
   SetEvent(other.done);
   WaitForSingleObject(thread, 10000);
   EXPECT_EQ(nullptr, guard_list);
-  DestroyWindow(mine);
+  for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
 }
 
 // On a fresh thread, whose COM flag is clear: the dialog runs there as in the tool, and the
@@ -104,21 +94,17 @@ TEST_F(Windows, BrowserResultOwnerGuardAndOneComSetUp) {
     ws_init();
     HWND mine = make_window(), front = make_window(true, 0, true);
     auto browse = [&](const wchar_t* start_folder, int button) {
-      struct Answer {
-        int button;
-        HWND watched;
-        Seen seen;
-      } answer = {button, mine};
+      std::pair<int, Seen> answer = {button, {.owner = mine}};  // the owner field carries the watched window
       HANDLE answerer = CreateThread(nullptr, 0, [](void* a) -> DWORD {
-        auto* answer = static_cast<Answer*>(a);
-        return answer->seen = answer_dialog(0, answer->button, nullptr, answer->watched), 0;
+        auto* answer = static_cast<std::pair<int, Seen>*>(a);
+        return answer->second = answer_dialog(0, answer->first, nullptr, answer->second.owner), 0;
       }, &answer, 0, nullptr);
       ws_append(L"before");
       browse_for_folder(L"t", start_folder, 12);
       WaitForSingleObject(answerer, 30000);
       EXPECT_EQ(L"before", std::wstring(ws_text_at(0), 6));
-      EXPECT_EQ(front, answer.seen.owner) << "our own foreground window owns the dialog";
-      EXPECT_FALSE(answer.seen.watched_enabled) << "the guard was not on while the dialog was up";
+      EXPECT_EQ(front, answer.second.owner) << "our own foreground window owns the dialog";
+      EXPECT_FALSE(answer.second.watched_enabled) << "the guard was not on while the dialog was up";
       EXPECT_TRUE(IsWindowEnabled(mine));
       EXPECT_EQ(nullptr, guard_list);
       std::wstring result(ws_text_at(12), static_cast<size_t>(workspace_position - 12) / 2);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The workflow as a user meets it: the example batch scripts run by Wine's cmd.exe with the dialog
-# answered by real key input, the result line on a real console (tmux), /center over Wine's
-# windowed console, and a screenshot of the dialog. Usage: workflow.sh BUILD_DIR
+# The workflow as a user meets it: batch scripts run by Wine's cmd.exe with the dialog answered by
+# real key input, real consoles (tmux, and Wine's windowed console for /center), and pictures of
+# both dialogs. Usage: workflow.sh BUILD_DIR
 set -uo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 source "$(dirname "$0")/../scripts/common.sh"
@@ -14,13 +14,12 @@ work=$(mktemp -d /tmp/dirpick-workflow.XXXXXX)
 trap 'rm -rf "$work"; tmux -L "dirpick-$$" kill-server 2>/dev/null' EXIT
 passed=0 failed=0
 check() {  # name expected actual
-  if [ "$2" == "$3" ]; then passed=$((passed + 1)); return; fi
-  failed=$((failed + 1))
-  printf 'FAILED %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+  [ "$2" == "$3" ] && passed=$((passed + 1)) && return
+  failed=$((failed + 1)) && printf 'FAILED %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
 }
-answer() {  # key [screenshot]: waits for a new dialog, lets it settle, types the key
+answer() {  # keys [screenshot] [caption]: waits for a new dialog, lets it settle, types the keys
   wait_for_no_dialog
-  local w=$(find_dialog)
+  local w=$(find_dialog 200 0.05 "${3:-}")
   [ -n "$w" ] || { echo "no dialog appeared"; return 1; }
   sleep 0.5
   [ -z "${2:-}" ] || photograph "$w" "$build/screenshots/$2.png"
@@ -55,27 +54,19 @@ wait
 
 # A real console takes WriteConsoleW, not bytes; its text reaches the pane as UTF-8 only in a
 # UTF-8 locale. Wine's own notes (a drive scan cannot read Z:'s label) share the console.
-console() {  # name command...: the pane once "exit=" shows
-  tmux -u -L "dirpick-$$" new-session -d -x 200 -y 20 -s "$1" "env LANG=C.UTF-8 DISPLAY=$DISPLAY \
-    WINEPREFIX=$WINEPREFIX WINEDEBUG=-all wine ${*:2}; echo exit=\$?; sleep 60"
-  [ "$1" = error ] || answer Return
-  for _ in $(seq 1 100); do
-    tmux -L "dirpick-$$" capture-pane -p -t "$1" | grep -q '^exit=' && break
-    sleep 0.1
-  done
-  tmux -L "dirpick-$$" capture-pane -p -t "$1" | grep -v '^$' | grep -v '^wine: '
-}
-check "a console shows the result line, refusing nothing" 'cd /d Ä€ "C:\windows"
-exit=0' "$(console dialog "'$build/bin/dirpick.exe' 'cd /d Ä€' 'C:\\windows' Console /batch")"
-check "a console shows the error line" 'Invalid option: /é
-exit=255' "$(console error "'$build/bin/dirpick.exe' cd 'C:\\' T /é")"
+exe="wine '$build/bin/dirpick.exe'"
+tmux -u -L "dirpick-$$" new-session -d -x 200 -y 20 -s c "env LANG=C.UTF-8 DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX \
+  WINEDEBUG=-all sh -c \"$exe 'cd /d Ä€' 'C:\\windows' Console /batch; echo exit=\\\$?; $exe cd C: T /é; echo exit=\\\$?\"; sleep 60"
+answer Return
+for _ in $(seq 1 100); do tmux -L "dirpick-$$" capture-pane -p -t c | grep -q '^exit=255' && break || sleep 0.1; done
+check "a console shows the result line, refusing nothing, and the error line" 'cd /d Ä€ "C:\windows"
+exit=0
+Invalid option: /é
+exit=255' "$(tmux -L "dirpick-$$" capture-pane -p -t c | grep -v '^$' | grep -v '^wine: ')"
 
 # /center with a console window of its own: Wine's windowed console runs cmd.exe, which runs dirpick.
 centre() {  # what window: "x y" of its centre
-  local geometry
-  geometry=$(xdotool getwindowgeometry --shell "$2" 2>/dev/null) || { echo "no $1 window"; return; }
-  eval "$geometry"
-  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+  eval "$(xdotool getwindowgeometry --shell "$2" 2>/dev/null || echo exit)" && echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
 }
 wait_for_no_dialog
 (cd "$work" && wine wineconsole cmd /c "dirpick.exe cd C:\\windows Centred /center > centred.txt" 2>/dev/null) &
@@ -87,7 +78,12 @@ press_key "$dialog" Return
 wait
 check "the windowed console run wrote its line" 'C:
 cd "C:\windows"' "$(tr -d '\r' <"$work/centred.txt" 2>/dev/null)"
-check "a screenshot of the dialog" yes "$([ -s "$build/screenshots/dialog.png" ] && echo yes)"
+# /modern: the file dialog, a subfolder's name typed and Return pressed.
+answer "s y s t e m 3 2 Return" modern '^Choose a folder$' &
+check "/modern returns a typed subfolder" 'cd /d "C:\windows\system32"' \
+  "$(wine "$build/bin/dirpick.exe" 'cd /d' 'C:\windows' 'Choose a folder' /modern 2>/dev/null | tr -d '\r')"
+wait
+check "pictures of both dialogs" yes "$([ -s "$build/screenshots/dialog.png" ] && [ -s "$build/screenshots/modern.png" ] && echo yes)"
 
 echo "workflow: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
