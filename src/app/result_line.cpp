@@ -1,9 +1,9 @@
 // Builds and writes the result line from the driver state.
 #include "app/result_line.h"
 
-#include "app/driver.h"
 #include <wchar.h>
 
+#include "app/driver.h"
 #include "console/channel.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
