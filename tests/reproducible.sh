@@ -5,7 +5,10 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 copy=$(mktemp -d "/tmp/dirpick copy.XXXXXX")
 trap 'rm -rf "$copy"' EXIT
-(cd "$(dirname "$0")/.." && git ls-files -z | xargs -0 cp --parents -t "$copy")
+cd "$(dirname "$0")/.."
+# The tracked files; a copy of a checkout without its history (a mutation run's) gives all but builds.
+git ls-files -z 2>/dev/null | xargs -0r cp --parents -t "$copy" ||
+  tar --exclude=./build --exclude='./build-*' --exclude=./dist -cf - . | tar -C "$copy" -xf -
 cmake -S "$copy" -B "$copy/build" -DCMAKE_BUILD_TYPE=Release -DDIRPICK_TESTS=OFF >/dev/null
 cmake --build "$copy/build" --target dirpick -j2 >/dev/null
 cmp "$build/bin/dirpick.exe" "$copy/build/bin/dirpick.exe" && echo "reproducible: 1 passed, 0 failed"
