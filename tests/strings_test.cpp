@@ -43,7 +43,7 @@ const Produced kProduced[] = {
     {"decode UTF-16 past NUL", [](int s) { text_decode(L"abc", 10, ENC_UTF16, s); }, L"abc"},
     {"decode UTF-8 2 characters", [](int s) { text_decode("\xC3\xA9" "ab", 2, ENC_UTF8, s); }, L"\x00E9" L"a"},
     {"decode UTF-8 2 bytes", [](int s) { text_decode("\xC3\xA9" "ab", 2, ENC_UTF8 | ENC_BYTE_COUNT, s); }, L"\x00E9"},
-    {"decode UTF-8 4 bytes", [](int s) { text_decode("\xF0\x9F\x98\x80" "ab", 2, ENC_UTF8, s); }, L"\xD83D\xDE00" L"a"},
+    {"decode UTF-8 4 bytes", [](int s) { text_decode("\xF0\x9F\x98\x80" "ab", 1, ENC_UTF8, s); }, L"\xD83D\xDE00"},
     {"decode broken lead", [](int s) { text_decode("\xE2\x82" "ab\x80", 2, ENC_UTF8, s); }, L"\xFFFD" L"ab"},
     {"decode broken UTF-8", [](int s) { text_decode("a\xFF" "b", -1, ENC_UTF8, s); }, L"a\xFFFD" L"b"},
 };
