@@ -36,7 +36,7 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ T a\"b\"c\"d e\"f g", L"", 0, F, 255, L"", L"Invalid option: abcd ef\n"},
     {L"dirpick cd C:\\ T x\"y z", L"", 0, F, 255, L"", L"Invalid option: xy z\n"},
     {L"dirpick cd C:\\ T \"unterminated text", L"", 0, F, 255, L"", L"Invalid option: unterminated text\n"},
-    {L"   dirpick   cd C:\\ T   a\tb  ", L"", 0, F, 255, L"", L"Invalid option: a\tb\n"},
+    {L"   dirpick   cd C:\\ T   \ta\tb  ", L"", 0, F, 255, L"", L"Invalid option: \ta\tb\n"},
     {L"\"C:\\Program Files\\dirpick.exe\"cd \"C:\\\" T /x", L"", 0, F, 255, L"", L"Invalid option: /x\n"},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick cd \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%W\"\r\n", L""},
