@@ -28,7 +28,7 @@ answer() {  # keys [screenshot] [caption]: waits for a new dialog, lets it settl
 win() { winepath -w "$1" 2>/dev/null; }
 script() {  # key example.bat: runs the example from start/ on the folder Alpha Beta
   answer "$1" "${3:-}" &
-  (cd "$work/start" && wine cmd /c "..\\$2" "$alpha" 2>/dev/null | tr -d '\r')
+  (cd "$work/start" && timeout 60 wine cmd /c "..\\$2" "$alpha" 2>/dev/null | tr -d '\r')
   wait
 }
 
@@ -49,7 +49,7 @@ mkdir -p "$odd" && touch "$odd/marker.txt"
 printf '%s\r\n' '@echo off' 'setlocal EnableDelayedExpansion' 'dirpick "set PICKED=" "" Pick /batch > "%TEMP%\pick.cmd"' 'call "%TEMP%\pick.cmd"' \
   'cd /d C:\' 'cd /d !PICKED!' 'if exist marker.txt (echo found) else (echo missing)' >"$work/pick.bat"
 answer Return &
-check "/batch round-trips an odd folder through cmd.exe" found "$(cd "$odd" && wine cmd /c ..\\pick.bat 2>/dev/null | tr -d '\r')"
+check "/batch round-trips an odd folder through cmd.exe" found "$(cd "$odd" && timeout 60 wine cmd /c ..\\pick.bat 2>/dev/null | tr -d '\r')"
 wait
 
 # A real console takes WriteConsoleW, not bytes; its text reaches the pane as UTF-8 only in a
@@ -69,7 +69,7 @@ centre() {  # what window: "x y" of its centre
   eval "$(xdotool getwindowgeometry --shell "$2" 2>/dev/null || echo exit)" && echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
 }
 wait_for_no_dialog
-(cd "$work" && wine wineconsole cmd /c "dirpick.exe cd C:\\windows Centred /center > centred.txt" 2>/dev/null) &
+(cd "$work" && timeout 60 wine wineconsole cmd /c "dirpick.exe cd C:\\windows Centred /center > centred.txt" 2>/dev/null) &
 dialog=$(find_dialog)
 sleep 0.5
 console_window=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1)
@@ -81,7 +81,7 @@ cd "C:\windows"' "$(tr -d '\r' <"$work/centred.txt" 2>/dev/null)"
 # /modern: the file dialog, a subfolder's name typed and Return pressed.
 answer "s y s t e m 3 2 Return" modern '^Choose a folder$' &
 check "/modern returns a typed subfolder" 'cd /d "C:\windows\system32"' \
-  "$(wine "$build/bin/dirpick.exe" 'cd /d' 'C:\windows' 'Choose a folder' /modern 2>/dev/null | tr -d '\r')"
+  "$(timeout 60 wine "$build/bin/dirpick.exe" 'cd /d' 'C:\windows' 'Choose a folder' /modern 2>/dev/null | tr -d '\r')"
 wait
 check "pictures of both dialogs" yes "$([ -s "$build/screenshots/dialog.png" ] && [ -s "$build/screenshots/modern.png" ] && echo yes)"
 
