@@ -22,7 +22,7 @@ TEST(Probe, ModesExitCodesAndCounts) {
       {L"p oom", Stream::File, 255, "", utf16(L"Dirpick: out of memory\n")},
       {L"p exit 4294967301", Stream::File, 5, "", ""},
       {L"p exit -1", Stream::File, 0xFFFFFFFF, "", ""},
-      {L"p count a   b ", Stream::File, 303, "", ""},
+      {L"p count a   b  ", Stream::File, 303, "", ""},
       {L"\"p q\"count \"\" x\"y z", Stream::File, 303, "", ""},
   };
   for (const auto& row : rows) {
