@@ -1,9 +1,11 @@
-// A no-CRT program on the real start-up and shut-down. Commands: "out MODE TEXT" writes an output
-// line in encoding mode MODE (exit 3 when not all of it arrived), "err TEXT" an error line, "exit N"
-// ends with N, "oom" asks the workspace for too much, "count ..." ends with 100 times param_count
-// plus the cursor once every parameter was read. TEXT is ascii, nonascii, empty or null.
+// A no-CRT program on the real start-up and shut-down. "out MODE TEXT": an output line in mode MODE
+// (exit 3 when not all arrived); "err TEXT": an error line; "exit N"; "oom": too much workspace;
+// "count ...": exit 100 times param_count plus the cursor once all was read; "line COMMAND FOLDER":
+// the result line for a dialog result. TEXT is ascii, nonascii, empty or null.
 #include <windows.h>
 
+#include "app/driver.h"
+#include "app/result_line.h"
 #include "app/startup.h"
 #include "cmdline/params.h"
 #include "console/channel.h"
@@ -48,6 +50,11 @@ extern "C" [[noreturn]] void probe_entry() {
   } else if (string_equal(word, L"count")) {
     for (int before = -1; before != parameter_cursor();) before = parameter_cursor(), next_word();
     process_exit_code = 100 * param_count() + parameter_cursor();
+  } else if (string_equal(word, L"line")) {
+    option_flags = OPT_QUOTE;
+    string_dup(&CommandString, next_word());
+    string_dup(&Folder, next_word());
+    write_result_line();
   }
   console_close();
   runtime_shutdown();

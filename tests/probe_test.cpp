@@ -1,5 +1,5 @@
 // Through the probe: output modes and lines the tool never writes, the out-of-memory exit, exit
-// codes beyond its own, and the parameter count.
+// codes beyond its own, the parameter count, and result lines for folders no dialog gives.
 #include "harness.h"
 
 TEST(Probe, ModesExitCodesAndCounts) {
@@ -17,12 +17,13 @@ TEST(Probe, ModesExitCodesAndCounts) {
       {L"p out 25 nonascii", Stream::File, 0, utf16(nonascii), ""},
       {L"p out 25 ascii", Stream::Closed, 3, "", ""},
       {L"p out 2 null", Stream::File, 0, "\r\n", ""},
-      {L"p out 2 empty", Stream::File, 0, "\r\n", ""},
-      {L"p err null", Stream::File, 0, "", utf16(L"\n")},
+      {L"p err empty", Stream::File, 0, "", utf16(L"\n")},
       {L"p oom", Stream::File, 255, "", utf16(L"Dirpick: out of memory\n")},
       {L"p exit 4294967301", Stream::File, 5, "", ""},
       {L"p exit -1", Stream::File, 0xFFFFFFFF, "", ""},
       {L"p count a   b  ", Stream::File, 303, "", ""},
+      {L"p line cd d:\\work\\", Stream::File, 0, "D:\r\ncd \"d:\\work\"\r\n", ""},
+      {L"p line cd \\\\server\\share\\", Stream::File, 0, "cd \"\\\\server\\share\"\r\n", ""},
       {L"\"p q\"count \"\" x\"y z", Stream::File, 303, "", ""},
   };
   for (const auto& row : rows) {

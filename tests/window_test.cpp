@@ -22,24 +22,19 @@ HWND make_window(bool visible = true, DWORD ex_style = 0, bool front = false) {
 }
 
 GuardRecord* record_for(HWND window) {
-  auto* node = guard_list;
-  while (node && reinterpret_cast<GuardRecord*>(node + 1)->window != window) node = node->next;
-  return node ? reinterpret_cast<GuardRecord*>(node + 1) : nullptr;
+  for (ListNode* node = guard_list; node; node = node->next)
+    if (reinterpret_cast<GuardRecord*>(node + 1)->window == window) return reinterpret_cast<GuardRecord*>(node + 1);
+  return nullptr;
 }
 
 bool topmost(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST; }
 
-struct Windows : TempFolder {
-  void SetUp() override {
-    TempFolder::SetUp();
-    main_heap = runtime_heap_create();
-    guard_list = nullptr;
-  }
-};
+using Windows = TempFolder;
 }  // namespace
 
 // Another thread of ours keeps its own guard on throughout: its window and records stay its own.
 TEST_F(Windows, GuardDisablesAndUnpinsWhatItRecordsAndRestoresExactly) {
+  main_heap = runtime_heap_create();
   struct Other {
     HWND window;
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -91,6 +86,7 @@ TEST_F(Windows, BrowserResultOwnerGuardAndOneComSetUp) {
   } shared = {make(L"Work")};
   HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
     auto* s = static_cast<Shared*>(p);
+    main_heap = runtime_heap_create();
     ws_init();
     HWND mine = make_window(), front = make_window(true, 0, true);
     auto browse = [&](const wchar_t* start_folder, int button) {
