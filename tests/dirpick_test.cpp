@@ -111,15 +111,15 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
 }
 
 // Start folders around MAX_PATH: 259 characters go as a path text, 260 and more as an item list that
-// Wine's tree cannot select, so it opens on the deepest whole parent, never on the sibling that a
-// 259-character cut of the 264 one names. A folder picked beyond the path buffer comes back whole.
+// Wine's tree cannot select (it opens on a whole parent, or when busy on its default), never on the
+// sibling that a 259-character cut of the 264 one names. A folder picked beyond MAX_PATH comes back
+// whole.
 TEST_F(Dirpick, LongStartFoldersNeverSelectACutNameAndLongResultsComeBackWhole) {
   std::wstring base = make(std::wstring(250 - root.size() - 1, L'd'));
   for (const wchar_t* name : {L"Target-f", L"Target-fo", L"Target-folder"}) {
     std::wstring folder = make(base.substr(root.size() + 1) + L"\\" + name);
     std::string out = run({.line = L"dirpick cd \"" + folder + L"\"", .dir = L"C:\\", .button = IDOK}).out;
-    EXPECT_TRUE(out == utf8(L"cd \"" + folder + L"\"\r\n") || (folder.size() > 259 && out == utf8(L"cd \"" + base + L"\"\r\n")))
-        << folder.size() << " characters: " << out;
+    EXPECT_EQ(folder.size() == 259, out == utf8(L"cd \"" + base + L"\\Target-f\"\r\n")) << folder.size() << ": " << out;
   }
   std::wstring leaf = make(base.substr(root.size() + 1) + L"\\Leaf-folder-beyond-the-path-buffer");
   Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28"});
