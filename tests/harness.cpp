@@ -42,11 +42,23 @@ std::wstring class_of(HWND window) {
   return std::wstring(name, GetClassNameW(window, name, 16));
 }
 
+// A window station made without WSF_VISIBLE, with a desktop, as a service or an SSH session has.
+const wchar_t* unseen_desktop() {
+  static bool made = [] {
+    HWINSTA mine = GetProcessWindowStation(), unseen = CreateWindowStationW(L"dirpick-unseen", 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(unseen);
+    HDESK desk = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return SetProcessWindowStation(mine) && desk;
+  }();
+  return made ? L"dirpick-unseen\\Default" : L"";
+}
+
 // Hands each top-level window (parent null) or each descendant to visit until it answers false.
 template <typename Visit>
 void each_window(HWND parent, Visit visit) {
   auto thunk = [](HWND window, LPARAM v) -> BOOL { return (*reinterpret_cast<Visit*>(v))(window); };
-  parent ? EnumChildWindows(parent, thunk, reinterpret_cast<LPARAM>(&visit)) : EnumWindows(thunk, reinterpret_cast<LPARAM>(&visit));
+  auto data = reinterpret_cast<LPARAM>(&visit);
+  parent ? EnumChildWindows(parent, thunk, data) : EnumWindows(thunk, data);
 }
 }  // namespace
 
@@ -62,8 +74,8 @@ Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, c
     each_window(nullptr, [&](HWND w) {
       DWORD owner = 0;
       GetWindowThreadProcessId(w, &owner);
-      if (owner == (process_id ? process_id : GetCurrentProcessId()) && IsWindowVisible(w) && class_of(w) == L"#32770") dialog = w;
-      return !dialog;
+      bool ours = owner == (process_id ? process_id : GetCurrentProcessId());
+      return !(dialog = ours && IsWindowVisible(w) && class_of(w) == L"#32770" ? w : nullptr);
     });
     if (process ? WaitForSingleObject(process, 20) == WAIT_OBJECT_0 : (Sleep(20), false)) break;
   }
@@ -77,32 +89,38 @@ Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, c
   });
   for (const wchar_t* key = type && *type == L'\t' ? type + 1 : L""; *key; ++key, Sleep(kPastSettlePauseMs))
     PostMessageW(tree, WM_KEYDOWN, *key, 0);
-  if (type && *type != L'\t') SendMessageW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, (LPARAM)type);
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  if (type && *type != L'\t') SetWindowTextW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), type);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
   return seen;
 }
 
 Result run(const Launch& how) {
   static int serial = 0;
   std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-  fs::path out_path = fs::temp_directory_path() / ("dpk-out-" + name), err_path = fs::temp_directory_path() / ("dpk-err-" + name);
-  HANDLE out = how.stream == Stream::Closed    ? nullptr
-               : how.stream == Stream::Full    ? inheritable(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING)
-                                               : inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+  fs::path out_path = fs::temp_directory_path() / ("dpk-out-" + name);
+  fs::path err_path = fs::temp_directory_path() / ("dpk-err-" + name);
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  HANDLE out = nullptr, pipe = nullptr;
+  if (how.stream == Stream::Pipe) CreatePipe(&pipe, &out, &sa, 0), SetHandleInformation(pipe, HANDLE_FLAG_INHERIT, 0);
+  if (how.stream == Stream::Full) out = inheritable(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING);
+  if (how.stream != Stream::Closed && !out) out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = how.stream == Stream::ErrClosed ? nullptr : inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
   STARTUPINFOW si = {.cb = sizeof(si), .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out, .hStdError = err};
-  std::wstring line = how.line;
+  std::wstring line = how.line, desktop = how.stream == Stream::Unseen ? unseen_desktop() : L"";
+  si.lpDesktop = desktop.empty() ? nullptr : desktop.data();
   PROCESS_INFORMATION pi = {};
   BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 how.dir.empty() ? nullptr : how.dir.c_str(), &si, &pi);
   for (HANDLE h : {out, err, in})
     if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
   Result result;
+  char buffer[4096];
   EXPECT_TRUE(started) << utf8(how.line);
   if (started) {
     if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess, nullptr, how.type);
-    bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+    // A pipe is read only after the exit, as callers that wait first read it.
+    bool ended = WaitForSingleObject(pi.hProcess, pipe ? 10000 : 30000) == WAIT_OBJECT_0;
     EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << utf8(how.line.substr(0, 80));
     if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);
     GetExitCodeProcess(pi.hProcess, &result.exit_code);
@@ -110,6 +128,8 @@ Result run(const Launch& how) {
     CloseHandle(pi.hProcess);
   }
   result.out = take(out_path);
+  for (DWORD n = 0; pipe && ReadFile(pipe, buffer, sizeof(buffer), &n, nullptr) && n;) result.out.append(buffer, n);
+  if (pipe) CloseHandle(pipe);
   result.err = take(err_path);
   return result;
 }

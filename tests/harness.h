@@ -7,7 +7,9 @@
 
 #include "gtest/gtest.h"
 
-enum class Stream { File, Full, Closed, ErrClosed };  // where the child's output goes
+// Where the child's output goes: files, a full disk, nowhere, a pipe read only once the child has
+// ended, or files from a window station whose desktop nobody sees.
+enum class Stream { File, Full, Closed, ErrClosed, Pipe, Unseen };
 
 struct Seen {  // the dialog as answered: its owner, the watched window's state, caption and texts
   HWND dialog = nullptr, owner = nullptr;

@@ -44,25 +44,42 @@ Back in $start" "$(script Return pushd-to-picked.bat)"
 # /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads
 # it in, with its percent signs and ampersand intact. Wine's cmd.exe expands percent signs again
 # inside an expanded variable (Windows does not), so the check reads the variable delayed.
+run_bat() {  # folder line...: runs the lines as a batch file in the folder, the dialog confirmed
+  local dir=$1
+  shift
+  printf '%s\r\n' '@echo off' "$@" >"$work/run.bat"
+  answer Return &
+  (cd "$dir" && timeout 60 wine cmd /c "$(win "$work/run.bat")" 2>/dev/null | tr -d '\r')
+  wait
+}
 odd="$work/Jösé 50%off R&D %PATH%"
 mkdir -p "$odd" && touch "$odd/marker.txt"
-printf '%s\r\n' '@echo off' 'setlocal EnableDelayedExpansion' 'dirpick "set PICKED=" "" Pick /batch > "%TEMP%\pick.cmd"' 'call "%TEMP%\pick.cmd"' \
-  'cd /d C:\' 'cd /d !PICKED!' 'if exist marker.txt (echo found) else (echo missing)' >"$work/pick.bat"
-answer Return &
-check "/batch round-trips an odd folder through cmd.exe" found "$(cd "$odd" && timeout 60 wine cmd /c ..\\pick.bat 2>/dev/null | tr -d '\r')"
-wait
+check "/batch round-trips an odd folder through cmd.exe" found "$(run_bat "$odd" 'setlocal EnableDelayedExpansion' \
+  'dirpick "set PICKED=" "" Pick /batch > "%TEMP%\pick.cmd"' 'call "%TEMP%\pick.cmd"' 'cd /d C:\' 'cd /d !PICKED!' \
+  'if exist marker.txt (echo found) else (echo missing)')"
+# /bare captured by for /f, the way scripts read an answer in one line: % & ^ and parentheses intact.
+bare="$work/50%off R&D^5 (x)"
+mkdir -p "$bare"
+check "for /f captures the /bare folder exactly" "$(win "$bare")" "$(run_bat "$bare" 'set "dir="' \
+  "for /f \"delims=\" %%d in ('dirpick - \"\" Pick /bare') do set \"dir=%%d\"" 'if not defined dir exit /b 1' \
+  'setlocal EnableDelayedExpansion' 'echo !dir!')"
 
 # A real console takes WriteConsoleW, not bytes; its text reaches the pane as UTF-8 only in a
 # UTF-8 locale. Wine's own notes (a drive scan cannot read Z:'s label) share the console.
 exe="wine '$build/bin/dirpick.exe'"
+mkdir -p "$work/Ä€"
 tmux -u -L "dirpick-$$" new-session -d -x 200 -y 20 -s c "env LANG=C.UTF-8 DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX \
-  WINEDEBUG=-all sh -c \"$exe 'cd /d Ä€' 'C:\\windows' Console /batch; echo exit=\\\$?; $exe cd C: T /é; echo exit=\\\$?\"; sleep 60"
+  WINEDEBUG=-all sh -c \"$exe 'cd /d Ä€' 'C:\\windows' Console /batch; echo exit=\\\$?; \
+  $exe - '$(win "$work/Ä€")' Console /bare; echo exit=\\\$?; $exe cd C: T /é; echo exit=\\\$?\"; sleep 60"
+answer Return
 answer Return
 for _ in $(seq 1 100); do tmux -L "dirpick-$$" capture-pane -p -t c | grep -q '^exit=255' && break || sleep 0.1; done
-check "a console shows the result line, refusing nothing, and the error line" 'cd /d Ä€ "C:\windows"
+check "a console shows the result lines as text, refusing nothing, and the error line" "cd /d Ä€ \"C:\\windows\"
+exit=0
+$(win "$work/Ä€")
 exit=0
 Invalid option: /é
-exit=255' "$(tmux -L "dirpick-$$" capture-pane -p -t c | grep -v '^$' | grep -v '^wine: ')"
+exit=255" "$(tmux -L "dirpick-$$" capture-pane -p -t c | grep -v '^$' | grep -v '^wine: ')"
 
 # /center with a console window of its own: Wine's windowed console runs cmd.exe, which runs dirpick.
 centre() {  # what window: "x y" of its centre

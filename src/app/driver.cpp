@@ -44,13 +44,24 @@ constexpr wchar_t kInvalidOption[] = L"Invalid option: ";
 constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written";
 constexpr wchar_t kLineUnfit[] =
     L"Dirpick: code page %u cannot hold the folder exactly; run chcp 65001 first, or leave out /batch";
+constexpr wchar_t kBareUnfit[] =
+    L"Dirpick: code page %u cannot hold the folder exactly; switch the console to UTF-8 first (chcp 65001)";
 constexpr int kLineUnfitRoom = 128;
+constexpr wchar_t kBareWithBatch[] =
+    L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
+    L"/batch for a temporary script";
+constexpr wchar_t kNoDesktop[] = L"Dirpick: there is no visible desktop to show the folder dialog on";
 constexpr wchar_t kUnreadable[] = L"Dirpick: the chosen folder's path could not be read whole";
 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kFullPathRoom = MAX_PATH;
 constexpr int kExitCancelled = 1;
+constexpr int kExitUnanswered = 2;  // nobody could answer: no desktop, or the time ran out
 constexpr int kExitInvalid = 255;
+constexpr wchar_t kTimeoutWord[] = L"/timeout";
+constexpr int kTimeoutWordLength = 8;
+constexpr long long kTimeoutMaxSeconds = 86400;
+constexpr UINT kMsPerSecond = 1000;
 
 struct OptionWord {
   const wchar_t* word;
@@ -64,6 +75,7 @@ constexpr OptionWord kOptionWords[] = {
     {L"/center", OPT_CENTER, 0},
     {L"/batch", OPT_BATCH, 0},
     {L"/modern", OPT_MODERN, 0},
+    {L"/bare", OPT_BARE, 0},
 };
 
 bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
@@ -93,6 +105,28 @@ bool apply_option(const wchar_t* lowered) {
     return true;
   }
   return false;
+}
+
+// "/timeout:N" with N from 1 to 86400 in digits only; false for any other form.
+bool apply_timeout(const wchar_t* lowered) {
+  const wchar_t* digits = lowered + kTimeoutWordLength + 1;
+  if (lowered[kTimeoutWordLength] != L':' || !*digits) return false;
+  long long seconds = 0;
+  for (const wchar_t* p = digits; *p; ++p) {
+    if (*p < L'0' || *p > L'9') return false;
+    seconds = seconds * 10 + (*p - L'0');
+    if (seconds > kTimeoutMaxSeconds) return false;
+  }
+  if (seconds < 1) return false;
+  browse_timeout_ms = static_cast<UINT>(seconds) * kMsPerSecond;
+  return true;
+}
+
+// Ends a run that shows no dialog: one message on standard error, nothing on standard output.
+void stop(const wchar_t* message, int status) {
+  write_error_line(message);
+  ExitStatus = status;
+  process_exit_code = ExitStatus;
 }
 }  // namespace
 
@@ -170,18 +204,23 @@ void driver_run() {
     string_lower(Param, mark);
     string_assign(&ParamLower, mark);
     if (apply_option(ParamLower)) continue;
-    if (is_empty(WindowTitle)) {
+    // A /timeout word that is not well formed is never a title: the script meant a limit.
+    string_left(ParamLower, kTimeoutWordLength, mark);
+    bool timeout_word = ws_take_equal(mark, kTimeoutWord);
+    if (timeout_word && apply_timeout(ParamLower)) continue;
+    if (!timeout_word && is_empty(WindowTitle)) {
       ws_append(Param);
       string_assign(&WindowTitle, mark);
       continue;
     }
     ws_append(kInvalidOption);
     ws_append(Param);
-    write_error_line(ws_text_at(mark));
+    stop(ws_text_at(mark), kExitInvalid);
     ws_rewind(mark);
-    process_exit_code = ExitStatus;
     return;
   }
+  if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(kBareWithBatch, kExitInvalid);
+  if (!desktop_visible()) return stop(kNoDesktop, kExitUnanswered);
 
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window ? console_window : GetConsoleWindow();
@@ -191,16 +230,19 @@ void driver_run() {
   if (outcome == BROWSE_UNREADABLE) {
     // A path cut short could name another real folder.
     write_error_line(kUnreadable);
+  } else if (outcome == BROWSE_TIMED_OUT) {
+    ExitStatus = kExitUnanswered;
   } else if (is_empty(Folder)) {
     ExitStatus = kExitCancelled;
   } else {
-    if (option_flags & OPT_BATCH) output_encoding_mode = ENC_BATCH;
+    // A batch file and a capturing caller both read the console's code page, not UTF-8.
+    if (option_flags & (OPT_BATCH | OPT_BARE)) output_encoding_mode = ENC_BATCH;
     LineOutcome line = write_result_line();
     if (line == LINE_WRITTEN) {
       ExitStatus = 0;
     } else if (line == LINE_UNFIT) {
       wchar_t message[kLineUnfitRoom];
-      wsprintfW(message, kLineUnfit, batch_code_page());
+      wsprintfW(message, option_flags & OPT_BARE ? kBareUnfit : kLineUnfit, batch_code_page());
       write_error_line(message);
     } else {
       // A script must never take a lost line for a chosen folder.

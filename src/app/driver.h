@@ -10,6 +10,7 @@ enum OptionFlag : int {
   OPT_CENTER = 4,     // centre the dialog over the console window
   OPT_BATCH = 8,      // write the line as a batch file reads it back: escaped, in its code page
   OPT_MODERN = 16,    // the file dialog in pick-folders mode instead of the tree
+  OPT_BARE = 32,      // the folder alone, in the console's code page, for a caller that captures it
 };
 
 // Driver state, shared with the result line; cleared by start-up.

@@ -27,21 +27,9 @@ void escape_folder_for_batch(int mark) {
   ws_release(room - n);
   string_assign(&Folder, mark);
 }
-}  // namespace
 
-LineOutcome write_result_line() {
-  int mark = ws_mark();
-
-  ensure_trailing_backslash(&Folder);
-
-  if (!(option_flags & OPT_BACKSLASH)) {
-    // A drive root keeps its backslash: D: alone would mean that drive's current folder.
-    if (!string_right_equals(Folder, 2, L":\\") && string_right_equals(Folder, 1, L"\\")) {
-      string_left(Folder, static_cast<int>(string_length(Folder)) - 1, mark);
-      string_assign(&Folder, mark);
-    }
-  }
-
+// The drive line, the command text and the folder, quoted and escaped as the options ask.
+void compose_command_line(int mark) {
   // cd alone cannot change drive, so the script gets the drive line first.
   string_lower(CommandString, mark);
   bool plain_cd = ws_take_equal(mark, L"cd");
@@ -78,8 +66,30 @@ LineOutcome write_result_line() {
   ws_append(DriveLine);
   ws_append(CommandString);
   ws_append(Folder);
+}
+}  // namespace
+
+LineOutcome write_result_line() {
+  int mark = ws_mark();
+
+  ensure_trailing_backslash(&Folder);
+
+  if (!(option_flags & OPT_BACKSLASH)) {
+    // A drive root keeps its backslash: D: alone would mean that drive's current folder.
+    if (!string_right_equals(Folder, 2, L":\\") && string_right_equals(Folder, 1, L"\\")) {
+      string_left(Folder, static_cast<int>(string_length(Folder)) - 1, mark);
+      string_assign(&Folder, mark);
+    }
+  }
+
+  if (option_flags & OPT_BARE) {
+    // A caller that captures the answer takes the folder alone, with nothing to strip or unescape.
+    ws_append(Folder);
+  } else {
+    compose_command_line(mark);
+  }
   // A console shows every character; a redirected line must come back from the code page exact.
-  if ((option_flags & OPT_BATCH) && !output_is_console()) {
+  if ((option_flags & (OPT_BATCH | OPT_BARE)) && !output_is_console()) {
     char* exact = wide_to_code_page_exact(ws_text_at(mark), batch_code_page());
     if (!exact) return ws_rewind(mark), LINE_UNFIT;
     conv_free(exact);

@@ -67,8 +67,9 @@ bool write_output_line(const wchar_t* text) {
   if (length) memcpy(buffer, text, length * sizeof(wchar_t));
   memcpy(buffer + length, kOutputLineEnd, sizeof(kOutputLineEnd));
   bool ok = write_output_text(buffer, units);
-  // Flushing a console handle fails and changes nothing.
-  FlushFileBuffers(console_state.output);
+  // Only a disk file needs it. On a pipe FlushFileBuffers waits until the reader has read
+  // everything, and a caller that waits for our exit before it reads would wait forever.
+  if (GetFileType(console_state.output) == FILE_TYPE_DISK) FlushFileBuffers(console_state.output);
   HeapFree(main_heap, 0, buffer);
   return ok;
 }

@@ -24,7 +24,8 @@ extern ConsoleState console_state;
 int console_open(const wchar_t* title, int mode);
 // The text and one LF; what the writes return is not looked at.
 void write_error_line(const wchar_t* text);
-// The text and CR LF, then a flush. True when the whole line was written.
+// The text and CR LF, flushed when standard output is a disk file. True when the whole line
+// was written.
 bool write_output_line(const wchar_t* text);
 bool write_output_text(const wchar_t* buffer, int count);
 void console_close();

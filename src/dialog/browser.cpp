@@ -15,6 +15,7 @@
 int com_initialized;
 int browse_modern_dialog;
 BrowsePlacement browse_placement;
+UINT browse_timeout_ms;
 
 namespace {
 using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
@@ -51,19 +52,39 @@ Fn entry_point(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-HHOOK centre_hook;
+HHOOK shown_hook;
+IFileDialog* shown_file_dialog;
+bool timed_out;
+constexpr UINT_PTR kTimeoutTimer = 1;
 
 // Appends a backslash to the text built since mark unless it already ends with one.
 void end_with_backslash(int mark) {
   if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
 }
 
-// The file dialog offers no placement of its own: it is centred as its window first activates.
-LRESULT CALLBACK centre_on_activation(int code, WPARAM window, LPARAM data) {
-  if (code == HCBT_ACTIVATE && centre_hook) {
-    UnhookWindowsHookEx(centre_hook);
-    centre_hook = nullptr;
-    place_centred(reinterpret_cast<HWND>(window), browse_placement.over);
+// Closes the dialog as a cancel would; the outcome then tells the two apart.
+void CALLBACK close_unanswered(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  timed_out = true;
+  if (shown_file_dialog) {
+    shown_file_dialog->Close(HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+  } else {
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+// Once a dialog's window is up: centred when asked, and the time limit starts.
+void dialog_shown(HWND window) {
+  if (browse_placement.center) place_centred(window, browse_placement.over);
+  if (browse_timeout_ms) SetTimer(window, kTimeoutTimer, browse_timeout_ms, close_unanswered);
+}
+
+// The file dialog tells nobody when it shows: its window's first activation stands for that.
+LRESULT CALLBACK note_activation(int code, WPARAM window, LPARAM data) {
+  if (code == HCBT_ACTIVATE && shown_hook) {
+    UnhookWindowsHookEx(shown_hook);
+    shown_hook = nullptr;
+    dialog_shown(reinterpret_cast<HWND>(window));
   }
   return CallNextHookEx(nullptr, code, window, data);
 }
@@ -150,13 +171,15 @@ HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem**
   dialog->SetOptions(options | kPickFolders);
   if (title) dialog->SetTitle(title);
   if (start_item) dialog->SetFolder(start_item);
-  if (browse_placement.center)
-    centre_hook = SetWindowsHookExW(WH_CBT, centre_on_activation, nullptr, GetCurrentThreadId());
+  if (browse_placement.center || browse_timeout_ms)
+    shown_hook = SetWindowsHookExW(WH_CBT, note_activation, nullptr, GetCurrentThreadId());
+  shown_file_dialog = dialog;
   guard_windows(1);
   hr = dialog->Show(own_foreground_window());
   guard_windows(0);
-  if (centre_hook) UnhookWindowsHookEx(centre_hook);
-  centre_hook = nullptr;
+  shown_file_dialog = nullptr;
+  if (shown_hook) UnhookWindowsHookEx(shown_hook);
+  shown_hook = nullptr;
   if (SUCCEEDED(hr)) hr = dialog->GetResult(chosen);
   dialog->Release();
   return hr;
@@ -179,6 +202,13 @@ IShellItem* browse_classic(const wchar_t* title, Preselection* preselection) {
   return chosen;
 }
 }  // namespace
+
+bool desktop_visible() {
+  USEROBJECTFLAGS flags = {};
+  // Where the flags cannot be read, the dialog is tried as before.
+  if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags), nullptr)) return true;
+  return flags.dwFlags & WSF_VISIBLE;
+}
 
 HWND own_foreground_window() {
   HWND window = GetForegroundWindow();
@@ -221,7 +251,7 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM, LPARAM data) {
   if (message != BFFM_INITIALIZED || !data) return 0;
   auto* preselection = reinterpret_cast<Preselection*>(data);
   SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
-  if (browse_placement.center) place_centred(window, browse_placement.over);
+  dialog_shown(window);
   // The tree may still be filling; the queued second request lands once it has settled and
   // before any input the user gives.
   Sleep(kSettlePauseMs);
@@ -266,8 +296,8 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
 
   IShellItem* chosen = nullptr;
   HRESULT hr = browse_modern_dialog ? browse_modern(title, start_item, &chosen) : E_FAIL;
-  if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED)) chosen = browse_classic(title, &preselection);
-  int outcome = BROWSE_CANCELLED;
+  if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED) && !timed_out) chosen = browse_classic(title, &preselection);
+  int outcome = timed_out ? BROWSE_TIMED_OUT : BROWSE_CANCELLED;
   if (chosen) {
     int read = append_item_path(chosen);
     outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_CANCELLED;
@@ -277,6 +307,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   if (!preselection.is_path) CoTaskMemFree(reinterpret_cast<void*>(preselection.target));
   HeapFree(main_heap, 0, copy);
   FreeLibrary(module);
+  timed_out = false;
   if (outcome != BROWSE_CHOSEN || ws_mark() == start) {
     ws_reserve(0, start)[0] = 0;
     return outcome == BROWSE_CHOSEN ? BROWSE_CANCELLED : outcome;

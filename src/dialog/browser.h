@@ -18,11 +18,18 @@ extern BrowsePlacement browse_placement;
 // Set for the file dialog in pick-folders mode; the tree dialog stands in where it cannot be shown.
 extern int browse_modern_dialog;
 
-enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE };
+// Milliseconds from the moment a dialog shows until it closes unanswered; 0: no limit.
+extern UINT browse_timeout_ms;
+
+enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE, BROWSE_TIMED_OUT };
+
+// False on a window station nobody sees (a service, a task that is not interactive, an SSH
+// session): a dialog there could never be answered.
+bool desktop_visible();
 
 // Leaves the chosen folder, whole at any length, with exactly one trailing backslash at start, or
 // the empty text (cancel, no file-system path, no SHELL32, or a path that cannot be read whole:
-// BROWSE_UNREADABLE); the position ends on the NUL.
+// BROWSE_UNREADABLE; the time limit ran out: BROWSE_TIMED_OUT); the position ends on the NUL.
 int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data);
 HWND own_foreground_window();
