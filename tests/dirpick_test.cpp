@@ -39,11 +39,9 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ T \"unterminated text", L"", 0, F, 255, L"", L"Invalid option: unterminated text\n"},
     {L"   dirpick   cd C:\\ T   \ta\tb  ", L"", 0, F, 255, L"", L"Invalid option: \ta\tb\n"},
     {L"\"C:\\Program Files\\dirpick.exe\"cd \"C:\\\" T /x", L"", 0, F, 255, L"", L"Invalid option: /x\n"},
-    {L"dirpick cd \"%W\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick CD \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"C:\r\nCD \"%W\"\r\n", L""},
     {L"dirpick \"cd /d\" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd /d \"%W\"\r\n", L""},
     {L"dirpick \"cd \" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd  \"%W\"\r\n", L""},
-    {L"dirpick \"set dir=\" \"%W\"", L"C:\\", IDOK, F, 0, L"set dir=\"%W\"\r\n", L""},
     {L"dirpick \"set dir=\" \"%W\" T /noquote", L"C:\\", IDOK, F, 0, L"set dir=%W\r\n", L""},
     {L"dirpick pushd \"%W\" \"\" /noquote", L"C:\\", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
     {L"dirpick pushd \"%W\" Pick /NoQuotes", L"C:\\", IDOK, F, 0, L"pushd %W\r\n", L""},
@@ -54,7 +52,7 @@ const Row kRows[] = {
     {L"dirpick pushd .", L"%W", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
     {L"dirpick pushd \"\"", L"%W", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
     {L"dirpick pushd Work\\Inner", L"%R", IDOK, F, 0, L"pushd \"%W\\Inner\"\r\n", L""},
-    {L"dirpick pushd \"%N\"", L"C:\\", IDOK, F, 0, L"pushd \"%N\"\r\n", L""},
+    {L"dirpick pushd \"%N\\Gone\\Deeper\"", L"C:\\", IDOK, F, 0, L"pushd \"%N\"\r\n", L""},
     {L"dirpick cd\x01\x1b C:\\ T\x07", L"C:\\", IDOK, F, 0, L"cd\x01\x1b \"C:\\\"\r\n", L""},
     {L"dirpick cd\xD800 C:\\", L"C:\\", IDOK, F, 0, L"cd\xFFFD \"C:\\\"\r\n", L""},
     {L"dirpick cd C:\\ T " + std::wstring(32749, L'w'), L"", 0, F, 255, L"", L"Invalid option: " + std::wstring(32749, L'w') + L"\n"},
@@ -65,7 +63,7 @@ const Row kRows[] = {
     {L"dirpick cd \\\\?\\C:\\windows", L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd C:\\" + std::wstring(32700, L'y'), L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd " + std::wstring(32766 - 11, L'r'), L"%R", IDCANCEL, F, 1, L"", L""},
-    {L"dirpick cd \"%W\"", L"c:\\windows", IDOK, Stream::Pipe, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick cd C:\\windows\\win.ini", L"c:\\windows", IDOK, Stream::Pipe, 0, L"cd \"C:\\windows\"\r\n", L""},
     {L"dirpick \"set d=\" \"%B\" T /batch", L"C:\\", IDOK, F, 0, L"set d=\"%R\\50%%off R&D^5\"\r\n", L""},
     {L"dirpick \"set d=\" \"%B\" T /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
     {L"dirpick cd \"%R\\\x00C4pfel\" T /batch", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%R\\\x00C4pfel\"\r\n", L""},
@@ -81,9 +79,8 @@ const Row kRows[] = {
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
     {L"dirpick cd C:\\ T /timeout:86400 /Timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
-    {L"dirpick cd \"%W\" Pick /modern /timeout:60", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
+    {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
     {L"dirpick cd \"%W\" /MODERN", L"C:\\", IDCANCEL, F, 1, L"", L""},
-    {L"dirpick cd \"%W\"", L"C:\\", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", kLost},
     {L"dirpick cd C:\\", L"C:\\", IDOK, Stream::ErrClosed, 0, L"cd \"C:\\\"\r\n", L""},
 };
@@ -178,8 +175,9 @@ TEST_F(Dirpick, ModernFallsBackToTheTreeWhereTheFileDialogCannotBeMade) {
   EXPECT_EQ("cd \"C:\\windows\"\r\n", r.out);
 }
 
-// The banner (in the usage rows) and the version resource tell the same version and rights.
-TEST_F(Dirpick, VersionResourceTellsWhatTheBannerTells) {
+// The banner (in the usage rows) and the version resource tell the same version and rights. The
+// manifest asks for sharp dialogs at any display scaling, names Windows 7 to 11 and runs unelevated.
+TEST_F(Dirpick, ResourcesTellTheVersionAndAskForSharpUnelevatedDialogs) {
   std::wstring exe = sibling(L"dirpick.exe"), values;
   std::string info(GetFileVersionInfoSizeW(exe.c_str(), nullptr), '\0');
   ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, info.size(), info.data()));
@@ -189,8 +187,18 @@ TEST_F(Dirpick, VersionResourceTellsWhatTheBannerTells) {
     VerQueryValueW(info.data(), (std::wstring(L"\\StringFileInfo\\040904B0\\") + name).c_str(), (void**)&text, &units);
     values += std::wstring(text ? text : L"") + L"|";
   }
-  EXPECT_EQ(L"1.63|1.63.0.0|(c) 2026 the Dirpick developers. Free to copy and use.|Folder picker for batch scripts|dirpick.exe|",
-            values);
+  EXPECT_EQ(L"1.63|1.63.0.0|(c) 2026 the Dirpick developers. Free to copy and use.|Folder picker for batch scripts|"
+            L"dirpick.exe|", values);
+  HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_TRUE(found);
+  std::string manifest(static_cast<const char*>(LockResource(LoadResource(image, found))), SizeofResource(image, found));
+  for (const char* part : {"2016/WindowsSettings\">PerMonitorV2</dpiAwareness>", "2005/WindowsSettings\">true</dpiAware>",
+                           "<requestedExecutionLevel level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "Common-Controls\" version=\"6.0.0.0\""})
+    EXPECT_NE(std::string::npos, manifest.find(part)) << part;
+  FreeLibrary(image);
 }
 
 TEST_F(Dirpick, Shell32WithoutTheDialogIsACancelNotACrash) {

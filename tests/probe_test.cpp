@@ -1,5 +1,6 @@
 // Through the probe: output modes and lines the tool never writes, the out-of-memory exit, exit
-// codes beyond its own, the parameter count, and result lines for folders no dialog gives.
+// codes beyond its own, the parameter count, and result lines for folders no dialog gives (a
+// lower-case drive, network folders).
 #include "harness.h"
 
 TEST(Probe, ModesExitCodesAndCounts) {
@@ -23,7 +24,9 @@ TEST(Probe, ModesExitCodesAndCounts) {
       {L"p exit -1", Stream::File, 0xFFFFFFFF, "", ""},
       {L"p count a   b  ", Stream::File, 303, "", ""},
       {L"p line cd d:\\work\\", Stream::File, 0, "D:\r\ncd \"d:\\work\"\r\n", ""},
-      {L"p line cd \\\\server\\share\\", Stream::File, 0, "cd \"\\\\server\\share\"\r\n", ""},
+      {L"p line cd \\\\server\\share\\", Stream::File, 0, "pushd \"\\\\server\\share\"\r\n", ""},
+      {L"p line \"cd /d\" \\\\server\\share\\", Stream::File, 0, "cd /d \"\\\\server\\share\"\r\n", ""},
+      {L"p line CD \\\\?\\UNC\\server\\share\\", Stream::File, 0, "CD \"\\\\?\\UNC\\server\\share\"\r\n", ""},
       {L"\"p q\"count \"\" x\"y z", Stream::File, 303, "", ""},
   };
   for (const auto& row : rows) {

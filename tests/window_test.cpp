@@ -1,9 +1,10 @@
-// Real windows in-process: the guard's records and restores, and the browser's result, owner, guard
-// and one-time COM set-up around both real dialogs.
+// Real windows in-process: the guard's records and restores, the browser's result, owner, guard
+// and one-time COM set-up around both real dialogs, and a folder path that the shell refuses.
 #include <objbase.h>
 
 #include "dialog/browser.h"
 #include "dialog/guard.h"
+#include "dialog/shell_items.h"
 #include "harness.h"
 #include "runtime/frame.h"
 #include "strings/workspace.h"
@@ -119,4 +120,44 @@ TEST_F(Windows, BrowserResultOwnerGuardAndOneComSetUp) {
   }, &shared, 0, nullptr);
   WaitForSingleObject(thread, 120000);
   EXPECT_EQ(S_OK, shared.after) << "COM was set up more than once on the thread";
+}
+
+// Windows may refuse the path of a folder beyond MAX_PATH rather than cut it: a file-system folder
+// is then rebuilt from its parent, or is unreadable (never a cancel); anything else has no path.
+TEST(ShellItems, AFolderWhosePathIsRefusedIsRebuiltFromItsParent) {
+  struct Refusing : IShellItem {
+    IShellItem* parent;
+    SFGAOF kinds;
+    Refusing(IShellItem* p, SFGAOF k) : parent(p), kinds(k) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetParent(IShellItem** out) override { return parent ? (parent->AddRef(), *out = parent, S_OK) : E_FAIL; }
+    HRESULT STDMETHODCALLTYPE GetDisplayName(SIGDN how, LPWSTR* name) override {
+      if (how != SIGDN_PARENTRELATIVEPARSING) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+      return *name = static_cast<LPWSTR>(CoTaskMemAlloc(12)), wcscpy(*name, L"Named"), S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributes(SFGAOF mask, SFGAOF* out) override {
+      return *out = kinds & mask, *out == mask ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
+  };
+  main_heap = runtime_heap_create();
+  ws_init();
+  CoInitialize(nullptr);
+  HMODULE module = shell_load();
+  IShellItem* windows = nullptr;
+  ASSERT_TRUE(module && SUCCEEDED(shell.item_of_path(L"C:\\windows", nullptr, IID_PPV_ARGS(&windows))));
+  Refusing outer(windows, SFGAO_FILESYSTEM | SFGAO_FOLDER), orphan(nullptr, SFGAO_FILESYSTEM | SFGAO_FOLDER);
+  Refusing deeper(&outer, SFGAO_FILESYSTEM | SFGAO_FOLDER), virtual_item(windows, SFGAO_FOLDER);
+  for (auto [item, read, path] : {std::tuple{&deeper, 1, L"C:\\windows\\Named\\Named"}, {&orphan, -1, L""},
+                                  {&virtual_item, 0, L""}}) {
+    EXPECT_EQ(read, append_item_path(item)) << utf8(path);
+    EXPECT_EQ(path, std::wstring(ws_text_at(0), static_cast<size_t>(workspace_position / 2)));
+    ws_rewind(0);
+  }
+  windows->Release();
+  FreeLibrary(module);
+  ws_done();
 }

@@ -21,7 +21,7 @@ answer() {  # keys [screenshot] [caption]: waits for a new dialog, lets it settl
   wait_for_no_dialog
   local w=$(find_dialog 200 0.05 "${3:-}")
   [ -n "$w" ] || { echo "no dialog appeared"; return 1; }
-  sleep 0.5
+  sleep "$([ -n "${2:-}" ] && echo 0.5 || echo 0.25)"  # a picture waits for the dialog to be drawn
   [ -z "${2:-}" ] || photograph "$w" "$build/screenshots/$2.png"
   press_key "$w" "$1"
 }

@@ -8,6 +8,7 @@
 #include <wchar.h>
 
 #include "dialog/guard.h"
+#include "dialog/shell_items.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
 #include "strings/workspace.h"
@@ -18,26 +19,9 @@ BrowsePlacement browse_placement;
 UINT browse_timeout_ms;
 
 namespace {
-using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
-using ItemOfListFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**);
-using ItemOfPathFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
-using ListOfItemFn = HRESULT(WINAPI*)(IUnknown*, PIDLIST_ABSOLUTE*);
-using ItemInFolderFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, IShellFolder*, PCUITEMID_CHILD, IShellItem**);
-
-// SHELL32's entry points, looked up on every call so that the exe imports none of them.
-struct Shell {
-  BrowseFn browse;
-  ItemOfListFn item_of_list;
-  ItemOfPathFn item_of_path;
-  ListOfItemFn list_of_item;
-  ItemInFolderFn item_in_folder;
-} shell;
-
 constexpr int kPathRoom = MAX_PATH;
-constexpr int kWholePathMax = MAX_PATH - 1;  // what every path call takes and gives whole
 constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;  // 0x50, BIF_USENEWUI
 constexpr DWORD kSettlePauseMs = 200;
-constexpr int kDriveRootLength = 3;
 constexpr FILEOPENDIALOGOPTIONS kPickFolders = FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
 
 // What the tree dialog is asked to select: a path text, or the item ID list of a long folder.
@@ -46,21 +30,10 @@ struct Preselection {
   LPARAM target;
 };
 
-template <typename Fn>
-Fn entry_point(HMODULE module, const char* name) {
-  // Through void*: GetProcAddress's FARPROC has no relation to the real signature.
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 HHOOK shown_hook;
 IFileDialog* shown_file_dialog;
 bool timed_out;
 constexpr UINT_PTR kTimeoutTimer = 1;
-
-// Appends a backslash to the text built since mark unless it already ends with one.
-void end_with_backslash(int mark) {
-  if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
-}
 
 // Closes the dialog as a cancel would; the outcome then tells the two apart.
 void CALLBACK close_unanswered(HWND window, UINT, UINT_PTR timer, DWORD) {
@@ -87,77 +60,6 @@ LRESULT CALLBACK note_activation(int code, WPARAM window, LPARAM data) {
     dialog_shown(reinterpret_cast<HWND>(window));
   }
   return CallNextHookEx(nullptr, code, window, data);
-}
-
-// The shell item of a folder of any length. The shell parses no path beyond 259 characters under
-// Wine, so a longer one starts at its deepest parent that parses and finds each further name
-// among the children; where a name is not found, the deepest whole parent serves. Never a name
-// cut in the middle: that could name another real folder.
-IShellItem* item_of_long_folder(wchar_t* path, int length) {
-  IShellItem* item = nullptr;
-  int end = kWholePathMax + 1;
-  while (!item && --end >= kDriveRootLength - 1) {
-    if (path[end] != L'\\') continue;
-    int cut = end == kDriveRootLength - 1 ? end + 1 : end;  // a drive root keeps its backslash
-    wchar_t kept = path[cut];
-    path[cut] = 0;
-    if (FAILED(shell.item_of_path(path, nullptr, IID_PPV_ARGS(&item)))) item = nullptr;
-    path[cut] = kept;
-  }
-  for (int from = end + 1; item && from < length;) {
-    int to = from;
-    while (to < length && path[to] != L'\\') ++to;
-    path[to] = 0;
-    // Wine binds no item enumerator (BHID_EnumItems); the folder's own enumeration serves.
-    IShellFolder* folder = nullptr;
-    IEnumIDList* children = nullptr;
-    IShellItem* found = nullptr;
-    if (SUCCEEDED(item->BindToHandler(nullptr, BHID_SFObject, IID_PPV_ARGS(&folder))) &&
-        folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &children) == S_OK) {
-      for (PITEMID_CHILD id; !found && children->Next(1, &id, nullptr) == S_OK; CoTaskMemFree(id)) {
-        IShellItem* child = nullptr;
-        wchar_t* name = nullptr;
-        if (SUCCEEDED(shell.item_in_folder(nullptr, folder, id, &child)) &&
-            SUCCEEDED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &name)) && !lstrcmpiW(name, path + from)) {
-          found = child;
-        } else if (child) {
-          child->Release();
-        }
-        CoTaskMemFree(name);
-      }
-      children->Release();
-    }
-    if (folder) folder->Release();
-    if (!found) break;
-    item->Release();
-    item = found;
-    from = to + 1;
-  }
-  return item;
-}
-
-// Appends the item's file-system path, whole at any length. Wine cuts a longer path to 259
-// characters and reports success, so one that long is rebuilt from its parent's path and its own
-// name there. 1: done; 0: the item has no file-system path; -1: its parents cannot rebuild it.
-int append_item_path(IShellItem* item) {
-  wchar_t* text = nullptr;
-  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &text))) return 0;
-  bool whole = wcslen(text) < kWholePathMax;
-  if (whole) ws_append(text);
-  CoTaskMemFree(text);
-  if (whole) return 1;
-  IShellItem* parent = nullptr;
-  int done = -1;
-  int mark = ws_mark();
-  if (SUCCEEDED(item->GetParent(&parent)) && append_item_path(parent) == 1 &&
-      SUCCEEDED(item->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &text))) {
-    end_with_backslash(mark);
-    ws_append(text);
-    CoTaskMemFree(text);
-    done = 1;
-  }
-  if (parent) parent->Release();
-  return done;
 }
 
 // The file dialog in pick-folders mode; a failure other than the user's cancel leaves the tree
@@ -265,17 +167,8 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     CoInitialize(nullptr);
   }
   ws_reserve(0, start)[0] = 0;
-  HMODULE module = LoadLibraryW(L"SHELL32.DLL");
+  HMODULE module = shell_load();
   if (!module) return BROWSE_CANCELLED;
-  shell = {entry_point<BrowseFn>(module, "SHBrowseForFolderW"),
-           entry_point<ItemOfListFn>(module, "SHCreateItemFromIDList"),
-           entry_point<ItemOfPathFn>(module, "SHCreateItemFromParsingName"),
-           entry_point<ListOfItemFn>(module, "SHGetIDListFromObject"),
-           entry_point<ItemInFolderFn>(module, "SHCreateShellItem")};
-  if (!shell.browse || !shell.item_of_list || !shell.item_of_path || !shell.list_of_item || !shell.item_in_folder) {
-    FreeLibrary(module);
-    return BROWSE_CANCELLED;
-  }
 
   // Read by the callback's posted request too, so it lives until the dialog has returned. A
   // longer folder (its length counted without the trailing backslash) goes as an item ID list.
@@ -283,6 +176,9 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   if (length > kDriveRootLength && initial_folder[length - 1] == L'\\') --length;
   auto* copy = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kPathRoom), HEAP_ZERO_MEMORY));
   if (length) memcpy(copy, initial_folder, sizeof(wchar_t) * length);
+  // A start folder that is gone (a script's last folder, say) opens on what is left of its path.
+  length = nearest_existing_folder(copy, length);
+  copy[length] = 0;
   Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy)};
   IShellItem* start_item = nullptr;
   if (length > kWholePathMax) {

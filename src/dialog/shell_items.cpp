@@ -1,0 +1,161 @@
+// Shell items for the folder browser: finding a folder of any length, the nearest existing
+// folder of a start path, and reading an item's path whole.
+#include "dialog/shell_items.h"
+
+#include <objbase.h>
+#include <wchar.h>
+
+#include "runtime/frame.h"
+#include "runtime/memory.h"
+#include "strings/workspace.h"
+
+Shell shell;
+
+namespace {
+constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
+constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC";
+constexpr int kLongPrefixRoom = 8;
+constexpr SFGAOF kFileSystemFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
+
+template <typename Fn>
+Fn entry_point(HMODULE module, const char* name) {
+  // Through void*: GetProcAddress's FARPROC has no relation to the real signature.
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+bool is_unc(const wchar_t* path) { return path[0] == L'\\' && path[1] == L'\\'; }
+
+// Where a walk up stops: a drive root, or the share of \\server\share. Other forms (\\?\ and
+// \\.\ paths among them) are asked as given.
+int walk_floor(const wchar_t* path, int length) {
+  if (length >= kDriveRootLength && path[1] == L':') return kDriveRootLength;
+  if (!is_unc(path) || path[2] == L'?' || path[2] == L'.') return length;
+  int separators = 0;
+  int end = 2;
+  while (end < length && !(path[end] == L'\\' && ++separators == 2)) ++end;
+  return end;
+}
+
+// Whether the first length characters of path name a folder, or something there that we may not
+// read. Asked through the \\?\ form, which lifts MAX_PATH.
+bool folder_exists(const wchar_t* path, int length, wchar_t* asked) {
+  asked[0] = 0;
+  if (length >= kDriveRootLength && path[1] == L':') wcscpy(asked, kLongPrefix);
+  if (is_unc(path) && path[2] != L'?' && path[2] != L'.') wcscpy(asked, kLongUncPrefix), ++path, --length;
+  wcsncat(asked, path, length);
+  DWORD attributes = GetFileAttributesW(asked);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_ACCESS_DENIED;
+  return attributes & FILE_ATTRIBUTE_DIRECTORY;
+}
+
+bool is_file_system_folder(IShellItem* item) {
+  SFGAOF kinds = 0;
+  return SUCCEEDED(item->GetAttributes(kFileSystemFolder, &kinds)) && (kinds & kFileSystemFolder) == kFileSystemFolder;
+}
+}  // namespace
+
+HMODULE shell_load() {
+  HMODULE module = LoadLibraryW(L"SHELL32.DLL");
+  if (!module) return nullptr;
+  shell = {entry_point<BrowseFn>(module, "SHBrowseForFolderW"),
+           entry_point<ItemOfListFn>(module, "SHCreateItemFromIDList"),
+           entry_point<ItemOfPathFn>(module, "SHCreateItemFromParsingName"),
+           entry_point<ListOfItemFn>(module, "SHGetIDListFromObject"),
+           entry_point<ItemInFolderFn>(module, "SHCreateShellItem")};
+  if (shell.browse && shell.item_of_list && shell.item_of_path && shell.list_of_item && shell.item_in_folder) return module;
+  FreeLibrary(module);
+  return nullptr;
+}
+
+int nearest_existing_folder(const wchar_t* path, int length) {
+  int floor = walk_floor(path, length);
+  auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
+  int end = length;
+  while (!folder_exists(path, end, asked)) {
+    if (end <= floor) {
+      end = length;  // nothing on the path exists: the dialog opens where the system puts it
+      break;
+    }
+    do --end;
+    while (end > floor && path[end] != L'\\');
+  }
+  HeapFree(main_heap, 0, asked);
+  return end;
+}
+
+// The shell item of a folder of any length. The shell parses no path beyond 259 characters under
+// Wine, so a longer one starts at its deepest parent that parses and finds each further name
+// among the children; where a name is not found, the deepest whole parent serves. Never a name
+// cut in the middle: that could name another real folder.
+IShellItem* item_of_long_folder(wchar_t* path, int length) {
+  IShellItem* item = nullptr;
+  int end = kWholePathMax + 1;
+  while (!item && --end >= kDriveRootLength - 1) {
+    if (path[end] != L'\\') continue;
+    int cut = end == kDriveRootLength - 1 ? end + 1 : end;  // a drive root keeps its backslash
+    wchar_t kept = path[cut];
+    path[cut] = 0;
+    if (FAILED(shell.item_of_path(path, nullptr, IID_PPV_ARGS(&item)))) item = nullptr;
+    path[cut] = kept;
+  }
+  for (int from = end + 1; item && from < length;) {
+    int to = from;
+    while (to < length && path[to] != L'\\') ++to;
+    path[to] = 0;
+    // Wine binds no item enumerator (BHID_EnumItems); the folder's own enumeration serves.
+    IShellFolder* folder = nullptr;
+    IEnumIDList* children = nullptr;
+    IShellItem* found = nullptr;
+    if (SUCCEEDED(item->BindToHandler(nullptr, BHID_SFObject, IID_PPV_ARGS(&folder))) &&
+        folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &children) == S_OK) {
+      for (PITEMID_CHILD id; !found && children->Next(1, &id, nullptr) == S_OK; CoTaskMemFree(id)) {
+        IShellItem* child = nullptr;
+        wchar_t* name = nullptr;
+        if (SUCCEEDED(shell.item_in_folder(nullptr, folder, id, &child)) &&
+            SUCCEEDED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &name)) && !lstrcmpiW(name, path + from)) {
+          found = child;
+        } else if (child) {
+          child->Release();
+        }
+        CoTaskMemFree(name);
+      }
+      children->Release();
+    }
+    if (folder) folder->Release();
+    if (!found) break;
+    item->Release();
+    item = found;
+    from = to + 1;
+  }
+  return item;
+}
+
+// Wine cuts a path beyond 259 characters and reports success; Windows may refuse it instead. Either
+// way a file-system folder is rebuilt from its parent's path and its own name there.
+int append_item_path(IShellItem* item) {
+  wchar_t* text = nullptr;
+  if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &text))) {
+    bool whole = wcslen(text) < kWholePathMax;
+    if (whole) ws_append(text);
+    CoTaskMemFree(text);
+    if (whole) return 1;
+  } else if (!is_file_system_folder(item)) {
+    return 0;
+  }
+  IShellItem* parent = nullptr;
+  int done = -1;
+  int mark = ws_mark();
+  if (SUCCEEDED(item->GetParent(&parent)) && append_item_path(parent) == 1 &&
+      SUCCEEDED(item->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &text))) {
+    end_with_backslash(mark);
+    ws_append(text);
+    CoTaskMemFree(text);
+    done = 1;
+  }
+  if (parent) parent->Release();
+  return done;
+}
+
+void end_with_backslash(int mark) {
+  if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
+}

@@ -1,0 +1,38 @@
+// Shell items for the folder browser: SHELL32's entry points, the nearest existing folder of a
+// start path, a folder's item at any length, and an item's file-system path read whole.
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
+using ItemOfListFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**);
+using ItemOfPathFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
+using ListOfItemFn = HRESULT(WINAPI*)(IUnknown*, PIDLIST_ABSOLUTE*);
+using ItemInFolderFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, IShellFolder*, PCUITEMID_CHILD, IShellItem**);
+
+// SHELL32's entry points, looked up on every load so that the exe imports none of them.
+struct Shell {
+  BrowseFn browse;
+  ItemOfListFn item_of_list;
+  ItemOfPathFn item_of_path;
+  ListOfItemFn list_of_item;
+  ItemInFolderFn item_in_folder;
+};
+extern Shell shell;
+
+constexpr int kWholePathMax = MAX_PATH - 1;  // what every path call takes and gives whole
+constexpr int kDriveRootLength = 3;
+
+// Loads SHELL32 and fills `shell`; null, with nothing left loaded, when an entry point is missing.
+HMODULE shell_load();
+// The length of path's deepest part that exists as a folder (a file gives its folder; a part that
+// exists but cannot be read counts), never above a drive root or \\server\share. length itself
+// when nothing on the path exists. path has no trailing backslash, but a drive root's.
+int nearest_existing_folder(const wchar_t* path, int length);
+// The item of a folder of any length, or of its deepest whole parent; null when none parses.
+IShellItem* item_of_long_folder(wchar_t* path, int length);
+// Appends the item's file-system path, whole at any length. 1: done; 0: the item has no
+// file-system path; -1: a file-system folder whose path neither it nor its parents give whole.
+int append_item_path(IShellItem* item);
+// Appends a backslash to the text built since mark unless it already ends with one.
+void end_with_backslash(int mark);
