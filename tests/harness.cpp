@@ -15,23 +15,6 @@ HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
   return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition, 0, nullptr);
 }
 
-std::string take(const fs::path& path) {
-  std::ostringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  DeleteFileW(path.c_str());
-  return bytes.str();
-}
-
-// The \\?\ form lifts MAX_PATH from deep folders.
-void remove_tree(const std::wstring& path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
-    if (found.cFileName[0] != L'.') remove_tree(path + L"\\" + found.cFileName);
-  FindClose(search);
-  RemoveDirectoryW(path.c_str()) || DeleteFileW(path.c_str());
-}
-
 std::wstring text_of(HWND window) {
   wchar_t text[512];
   return std::wstring(text, GetWindowTextW(window, text, 512)) + L"|";
@@ -45,8 +28,8 @@ std::wstring class_of(HWND window) {
 // A window station made without WSF_VISIBLE, with a desktop, as a service or an SSH session has.
 const wchar_t* unseen_desktop() {
   static bool made = [] {
-    HWINSTA mine = GetProcessWindowStation(), unseen = CreateWindowStationW(L"dirpick-unseen", 0, GENERIC_ALL, nullptr);
-    SetProcessWindowStation(unseen);
+    HWINSTA mine = GetProcessWindowStation();
+    SetProcessWindowStation(CreateWindowStationW(L"dirpick-unseen", 0, GENERIC_ALL, nullptr));
     HDESK desk = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
     return SetProcessWindowStation(mine) && desk;
   }();
@@ -68,7 +51,8 @@ std::wstring sibling(const wchar_t* name) {
   return fs::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))).replace_filename(name);
 }
 
-Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, const wchar_t* type) {
+Seen answer_dialog(DWORD process_id, int button, HANDLE process, const std::function<std::wstring()>& while_up,
+                   const wchar_t* type) {
   HWND dialog = nullptr, tree = nullptr;
   for (int tries = 0; tries < 1000 && !dialog; ++tries) {
     each_window(nullptr, [&](HWND w) {
@@ -81,7 +65,7 @@ Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, c
   }
   if (!dialog) return {};
   if (button == IDOK) Sleep(kPastSettlePauseMs);  // a cancel needs no settled preselection
-  Seen seen = {dialog, GetWindow(dialog, GW_OWNER), !watched || IsWindowEnabled(watched), text_of(dialog)};
+  Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
   GetWindowRect(dialog, &seen.rect);
   each_window(dialog, [&](HWND w) {
     if (class_of(w) == L"Static") seen.texts += text_of(w);
@@ -97,18 +81,17 @@ Seen answer_dialog(DWORD process_id, int button, HANDLE process, HWND watched, c
 Result run(const Launch& how) {
   static int serial = 0;
   std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-  fs::path out_path = fs::temp_directory_path() / ("dpk-out-" + name);
-  fs::path err_path = fs::temp_directory_path() / ("dpk-err-" + name);
+  std::wstring out_path = fs::temp_directory_path() / ("dpk-out-" + name), err_path = out_path + L"-err";
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
   HANDLE out = nullptr, pipe = nullptr;
-  if (how.stream == Stream::Pipe) CreatePipe(&pipe, &out, &sa, 0), SetHandleInformation(pipe, HANDLE_FLAG_INHERIT, 0);
+  if (how.stream == Stream::Pipe) CreatePipe(&pipe, &out, &sa, 0);
   if (how.stream == Stream::Full) out = inheritable(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING);
   if (how.stream != Stream::Closed && !out) out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = how.stream == Stream::ErrClosed ? nullptr : inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  STARTUPINFOW si = {.cb = sizeof(si), .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out, .hStdError = err};
   std::wstring line = how.line, desktop = how.stream == Stream::Unseen ? unseen_desktop() : L"";
-  si.lpDesktop = desktop.empty() ? nullptr : desktop.data();
+  STARTUPINFOW si = {.cb = sizeof(si), .lpDesktop = desktop.empty() ? nullptr : desktop.data(),
+                     .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out, .hStdError = err};
   PROCESS_INFORMATION pi = {};
   BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 how.dir.empty() ? nullptr : how.dir.c_str(), &si, &pi);
@@ -116,16 +99,15 @@ Result run(const Launch& how) {
     if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
   Result result;
   char buffer[4096];
-  EXPECT_TRUE(started) << utf8(how.line);
+  EXPECT_TRUE(started) << encoded(how.line);
   if (started) {
-    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess, nullptr, how.type);
+    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess, {}, how.type);
     // A pipe is read only after the exit, as callers that wait first read it.
     bool ended = WaitForSingleObject(pi.hProcess, pipe ? 10000 : 30000) == WAIT_OBJECT_0;
-    EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << utf8(how.line.substr(0, 80));
+    EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << encoded(how.line.substr(0, 80));
     if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);
     GetExitCodeProcess(pi.hProcess, &result.exit_code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    for (HANDLE h : {pi.hThread, pi.hProcess}) CloseHandle(h);
   }
   result.out = take(out_path);
   for (DWORD n = 0; pipe && ReadFile(pipe, buffer, sizeof(buffer), &n, nullptr) && n;) result.out.append(buffer, n);
@@ -134,18 +116,34 @@ Result run(const Launch& how) {
   return result;
 }
 
-std::string utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+std::string take(const std::wstring& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(fs::path(path), std::ios::binary).rdbuf();
+  DeleteFileW(path.c_str());
+  return bytes.str();
+}
+
+void remove_tree(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+    if (found.cFileName[0] != L'.') remove_tree(path + L"\\" + found.cFileName);
+  FindClose(search);
+  RemoveDirectoryW(path.c_str()) || DeleteFileW(path.c_str());
+}
+
+std::string encoded(const std::wstring& text, UINT code_page) {
+  int n = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
   return bytes;
 }
 
 std::string utf16(const std::wstring& text) { return {reinterpret_cast<const char*>(text.data()), text.size() * 2}; }
 
 void TempFolder::SetUp() {
-  root = fs::canonical(fs::temp_directory_path()) / ("dirpick-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                                     std::to_string(GetTickCount64()));
+  std::string name = "dirpick-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
+  root = fs::canonical(fs::temp_directory_path()) / name;
   ASSERT_TRUE(fs::create_directory(root));
 }
 

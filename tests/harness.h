@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -11,20 +12,21 @@
 // ended, or files from a window station whose desktop nobody sees.
 enum class Stream { File, Full, Closed, ErrClosed, Pipe, Unseen };
 
-struct Seen {  // the dialog as answered: its owner, the watched window's state, caption and texts
+struct Seen {  // the dialog as answered: its owner, caption and texts, and what while_up noted
   HWND dialog = nullptr, owner = nullptr;
-  bool watched_enabled = true;
-  std::wstring texts;  // the caption and each static text, each followed by '|'
+  std::wstring texts, noted;  // the caption and each static text, each followed by '|'
   RECT rect = {};
 };
 
+// The exact command line (program name included) and working folder; the button for the dialog (0:
+// nobody answers) and a name typed into its name box first (with a leading '\t': virtual keys
+// pressed in its tree); the program beside the test executable, or a full path.
 struct Launch {
-  std::wstring line, dir;  // the exact command line, program name included; the working folder
-  int button = 0;          // IDOK or IDCANCEL for the dialog; 0: nobody answers
-  const wchar_t* type = nullptr;  // a name typed into the dialog's name box first, or with a
-                                  // leading '\t', virtual keys pressed in its folder tree
+  std::wstring line, dir;
+  int button = 0;
+  const wchar_t* type = nullptr;
   Stream stream = Stream::File;
-  const wchar_t* program = L"dirpick.exe";  // beside the test executable, or a full path
+  const wchar_t* program = L"dirpick.exe";
 };
 
 struct Result {
@@ -36,12 +38,17 @@ struct Result {
 std::wstring sibling(const wchar_t* name);
 // Starts the program, answers its dialog when asked to, and expects it to end by itself.
 Result run(const Launch& how);
-// Waits for a visible dialog-class window of the process (0: this one), notes what it shows, and
-// presses the button (OK after the tool's settle pause) having typed what Launch::type says.
-Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr, HWND watched = nullptr,
-                   const wchar_t* type = nullptr);
-std::string utf8(const std::wstring& text);
+// Waits for a visible dialog-class window of the process (0: this one), notes what it shows and
+// what while_up returns, and presses the button (OK after the tool's settle pause) having typed
+// what Launch::type says.
+Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr,
+                   const std::function<std::wstring()>& while_up = {}, const wchar_t* type = nullptr);
+std::string encoded(const std::wstring& text, UINT code_page = CP_UTF8);
 std::string utf16(const std::wstring& text);
+// The file's bytes; the file is deleted.
+std::string take(const std::wstring& path);
+// Removes a file or a folder with everything in it; the \\?\ form lifts MAX_PATH.
+void remove_tree(const std::wstring& path);
 
 // A fresh folder under %TEMP%, removed with everything in it after the test.
 struct TempFolder : ::testing::Test {

@@ -33,127 +33,112 @@ bool topmost(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_E
 using Windows = TempFolder;
 }  // namespace
 
-// Another thread of ours keeps its own guard on throughout: its window and records stay its own.
-TEST_F(Windows, GuardDisablesAndUnpinsWhatItRecordsAndRestoresExactly) {
-  main_heap = runtime_heap_create();
-  struct Other {
-    HWND window;
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  } other;
-  HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
-    auto* o = static_cast<Other*>(p);
-    o->window = make_window();
-    guard_windows(1);
-    SetEvent(o->ready);
-    while (WaitForSingleObject(o->done, 0) == WAIT_TIMEOUT) pump(10);
-    guard_windows(0);
-    return DestroyWindow(o->window), 0;
-  }, &other, 0, nullptr);
-  WaitForSingleObject(other.ready, 10000);
-  HWND hidden = make_window(false), disabled = make_window(), ordinary = make_window();
-  HWND front = make_window(true, WS_EX_TOPMOST, true);
-  ASSERT_EQ(front, GetForegroundWindow());
-  EnableWindow(disabled, FALSE);
-  HWND below = GetWindow(ordinary, GW_HWNDNEXT), above = GetWindow(ordinary, GW_HWNDPREV);
-  guard_windows(1);
-  EXPECT_EQ(nullptr, record_for(hidden));
-  EXPECT_FALSE(IsWindowEnabled(ordinary));
-  EXPECT_TRUE(IsWindowEnabled(front)) << "the foreground window owns the dialog";
-  EXPECT_FALSE(topmost(front));
-  EXPECT_TRUE(IsWindowEnabled(other.window));
-  ASSERT_NE(nullptr, record_for(disabled));
-  EXPECT_EQ(0, record_for(disabled)->disabled_by_guard);
-  EXPECT_EQ(disabled, reinterpret_cast<GuardRecord*>(guard_list + 1)->window) << "the lowest window, recorded last";
-  EXPECT_EQ(below, GetWindow(ordinary, GW_HWNDNEXT));
-  EXPECT_EQ(above, GetWindow(ordinary, GW_HWNDPREV));
-  guard_windows(0);
-  EXPECT_TRUE(IsWindowEnabled(ordinary));
-  EXPECT_FALSE(IsWindowEnabled(disabled));
-  EXPECT_TRUE(topmost(front));
-  EXPECT_NE(nullptr, record_for(other.window)) << "another thread's record was removed";
-  EXPECT_EQ(nullptr, record_for(ordinary));
-  SetEvent(other.done);
-  WaitForSingleObject(thread, 10000);
-  EXPECT_EQ(nullptr, guard_list);
-  for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
-}
-
-// On a fresh thread, whose COM flag is clear: the dialog runs there as in the tool, and the
-// answerer on another thread watches our other window.
-TEST_F(Windows, BrowserResultOwnerGuardAndOneComSetUp) {
+// On a fresh thread, whose COM flag is clear, as in the tool: both dialogs while our other windows
+// are up, one of them on another thread that keeps its own guard on throughout. While a dialog is
+// up the guard disables what is visible and enabled, but for the owner, and unpins the topmost;
+// afterwards everything is as it was, and the other thread's records stay its own.
+TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
   struct Shared {
     std::wstring work;
+    HWND other;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HRESULT after = E_FAIL;
   } shared = {make(L"Work")};
+  main_heap = runtime_heap_create();
+  HANDLE other = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+    auto* s = static_cast<Shared*>(p);
+    s->other = make_window();
+    guard_windows(1);
+    SetEvent(s->ready);
+    while (WaitForSingleObject(s->done, 0) == WAIT_TIMEOUT) pump(10);
+    guard_windows(0);
+    return DestroyWindow(s->other), 0;
+  }, &shared, 0, nullptr);
+  WaitForSingleObject(shared.ready, 10000);
   HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
     auto* s = static_cast<Shared*>(p);
-    main_heap = runtime_heap_create();
     ws_init();
-    HWND mine = make_window(), front = make_window(true, 0, true);
-    auto browse = [&](const wchar_t* start_folder, int button) {
-      std::pair<int, Seen> answer = {button, {.owner = mine}};  // the owner field carries the watched window
+    HWND hidden = make_window(false), disabled = make_window(), ordinary = make_window();
+    HWND front = make_window(true, WS_EX_TOPMOST, true);
+    EnableWindow(disabled, FALSE);
+    auto state = [=] {  // ordinary, front, the other thread's window: enabled, topmost; then records
+      std::wstring text;
+      for (HWND w : {ordinary, front, s->other}) text += {wchar_t('0' + IsWindowEnabled(w)), wchar_t('0' + topmost(w))};
+      text += L"|" + std::to_wstring(!record_for(hidden));
+      for (HWND w : {disabled, front}) text += record_for(w) ? std::to_wstring(record_for(w)->disabled_by_guard) : L"-";
+      return text;
+    };
+    auto browse = [&](int button) {
+      std::pair<int, Seen> answer = {button, {}};
+      std::function<std::wstring()> while_up = state;
+      std::pair<decltype(&answer), decltype(&while_up)> both = {&answer, &while_up};
       HANDLE answerer = CreateThread(nullptr, 0, [](void* a) -> DWORD {
-        auto* answer = static_cast<std::pair<int, Seen>*>(a);
-        return answer->second = answer_dialog(0, answer->first, nullptr, answer->second.owner), 0;
-      }, &answer, 0, nullptr);
+        auto* both = static_cast<std::pair<std::pair<int, Seen>*, std::function<std::wstring()>*>*>(a);
+        return both->first->second = answer_dialog(0, both->first->first, nullptr, *both->second), 0;
+      }, &both, 0, nullptr);
       ws_append(L"before");
-      browse_for_folder(L"t", start_folder, 12);
+      browse_for_folder(L"t", s->work.c_str(), 12);
       WaitForSingleObject(answerer, 30000);
       EXPECT_EQ(L"before", std::wstring(ws_text_at(0), 6));
       EXPECT_EQ(front, answer.second.owner) << "our own foreground window owns the dialog";
-      EXPECT_FALSE(answer.second.watched_enabled) << "the guard was not on while the dialog was up";
-      EXPECT_TRUE(IsWindowEnabled(mine));
-      EXPECT_EQ(nullptr, guard_list);
+      EXPECT_EQ(L"000010|100", answer.second.noted) << "while the dialog was up (it disables its owner)";
+      EXPECT_EQ(L"101110|1--", state()) << "after the dialog";
       std::wstring result(ws_text_at(12), static_cast<size_t>(workspace_position - 12) / 2);
       return ws_rewind(0), result;
     };
-    EXPECT_EQ(s->work + L"\\", browse(s->work.c_str(), IDOK));
-    EXPECT_EQ(L"", browse(s->work.c_str(), IDCANCEL));
+    EXPECT_EQ(s->work + L"\\", browse(IDOK));
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
     CoUninitialize();
     s->after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CoUninitialize();
     CoInitialize(nullptr);
     browse_modern_dialog = 1;
-    EXPECT_EQ(L"", browse(s->work.c_str(), IDCANCEL)) << "the file dialog, cancelled";
+    EXPECT_EQ(L"", browse(IDCANCEL)) << "the file dialog, cancelled";
+    for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
     return ws_done(), 0;
   }, &shared, 0, nullptr);
   WaitForSingleObject(thread, 120000);
   EXPECT_EQ(S_OK, shared.after) << "COM was set up more than once on the thread";
+  EXPECT_NE(nullptr, record_for(shared.other)) << "another thread's record was removed";
+  SetEvent(shared.done);
+  WaitForSingleObject(other, 10000);
+  EXPECT_EQ(nullptr, guard_list);
 }
 
 // Windows may refuse the path of a folder beyond MAX_PATH rather than cut it: a file-system folder
 // is then rebuilt from its parent, or is unreadable (never a cancel); anything else has no path.
+struct Refusing : IShellItem {
+  IShellItem* parent;  // given out without a reference of its own
+  SFGAOF kinds;
+  Refusing(IShellItem* p, SFGAOF k) : parent(p), kinds(k) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetParent(IShellItem** out) override { return parent ? (*out = parent, S_OK) : E_FAIL; }
+  HRESULT STDMETHODCALLTYPE GetDisplayName(SIGDN how, LPWSTR* name) override {
+    if (how != SIGDN_PARENTRELATIVEPARSING) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    return *name = static_cast<LPWSTR>(CoTaskMemAlloc(12)), wcscpy(*name, L"Named"), S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributes(SFGAOF mask, SFGAOF* out) override {
+    return *out = kinds & mask, *out == mask ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
+};
+
 TEST(ShellItems, AFolderWhosePathIsRefusedIsRebuiltFromItsParent) {
-  struct Refusing : IShellItem {
-    IShellItem* parent;
-    SFGAOF kinds;
-    Refusing(IShellItem* p, SFGAOF k) : parent(p), kinds(k) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetParent(IShellItem** out) override { return parent ? (parent->AddRef(), *out = parent, S_OK) : E_FAIL; }
-    HRESULT STDMETHODCALLTYPE GetDisplayName(SIGDN how, LPWSTR* name) override {
-      if (how != SIGDN_PARENTRELATIVEPARSING) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-      return *name = static_cast<LPWSTR>(CoTaskMemAlloc(12)), wcscpy(*name, L"Named"), S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetAttributes(SFGAOF mask, SFGAOF* out) override {
-      return *out = kinds & mask, *out == mask ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
-  };
   main_heap = runtime_heap_create();
   ws_init();
   CoInitialize(nullptr);
   HMODULE module = shell_load();
   IShellItem* windows = nullptr;
   ASSERT_TRUE(module && SUCCEEDED(shell.item_of_path(L"C:\\windows", nullptr, IID_PPV_ARGS(&windows))));
-  Refusing outer(windows, SFGAO_FILESYSTEM | SFGAO_FOLDER), orphan(nullptr, SFGAO_FILESYSTEM | SFGAO_FOLDER);
-  Refusing deeper(&outer, SFGAO_FILESYSTEM | SFGAO_FOLDER), virtual_item(windows, SFGAO_FOLDER);
+  constexpr SFGAOF kFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
+  windows->AddRef();  // given out as a parent, and released there
+  Refusing outer(windows, kFolder), deeper(&outer, kFolder), orphan(nullptr, kFolder), virtual_item(windows, 0);
   for (auto [item, read, path] : {std::tuple{&deeper, 1, L"C:\\windows\\Named\\Named"}, {&orphan, -1, L""},
                                   {&virtual_item, 0, L""}}) {
-    EXPECT_EQ(read, append_item_path(item)) << utf8(path);
+    EXPECT_EQ(read, append_item_path(item)) << encoded(path);
     EXPECT_EQ(path, std::wstring(ws_text_at(0), static_cast<size_t>(workspace_position / 2)));
     ws_rewind(0);
   }

@@ -1,0 +1,143 @@
+// In-process units for what the exe cannot show: the string workspace's edges and the string
+// functions' edge cases, each as a producer writing at a start position; list links and the end
+// routine raced by threads; result lines for folders no dialog gives; the out-of-memory exit.
+#include <functional>
+#include <vector>
+
+#include "app/driver.h"
+#include "app/result_line.h"
+#include "console/channel.h"
+#include "harness.h"
+#include "runtime/frame.h"
+#include "runtime/lists.h"
+#include "runtime/objects.h"
+#include "strings/functions.h"
+#include "strings/workspace.h"
+
+namespace {
+struct Workspace : ::testing::Test {
+  void SetUp() override { ws_init(); }
+  void TearDown() override { ws_done(); }
+  // The text from mark to the position, which must hold a NUL.
+  static std::wstring built(int mark) {
+    EXPECT_EQ(0, *reinterpret_cast<wchar_t*>(workspace_base + workspace_position)) << "no NUL at the position";
+    return std::wstring(ws_text_at(mark), static_cast<size_t>(workspace_position - mark) / 2);
+  }
+};
+
+const std::pair<void (*)(int start), std::wstring> kProduced[] = {
+    {[](int s) { string_space(-5, s); }, L""},
+    {[](int s) { string_left(L"abc", 9, s); }, L"abc"},
+    {[](int s) { string_mid(L"abc", 0, 2, s); }, L"ab"},  // 0 counts as 1
+    {[](int s) { string_mid(L"abc", 5, 2, s); }, L""},
+    {[](int s) { string_mid(L"abc", 2, 10, s); }, L"bc"},
+};
+
+std::vector<ObjectId> released;
+void* live(void* object) { return *static_cast<long long*>(object) = 1, object; }
+
+struct Runtime : ::testing::Test {
+  void SetUp() override { runtime_clear(), main_heap = runtime_heap_create(), released.clear(); }
+  void TearDown() override { HeapDestroy(main_heap); }
+};
+}  // namespace
+
+TEST_F(Workspace, ProducersWriteTheirWorkedResultAtTheStart) {
+  ws_append(L"kept");
+  int start = ws_mark();
+  for (const auto& [produce, expected] : kProduced) {
+    produce(start);
+    EXPECT_EQ(expected, built(start)) << &expected - &kProduced[0].second;
+    ws_rewind(start);
+  }
+  EXPECT_EQ(L"kept", std::wstring(ws_text_at(0), 4));
+  StringVar v = nullptr;
+  string_dup(&v, L"ab");
+  string_copy_n(v + 2, L"zz", -1);
+  EXPECT_EQ(std::wstring(L"ab\0", 3), std::wstring(v, 3)) << "a negative count's NUL lands at the destination";
+}
+
+// The block grows from the position's need, not the start's, and a producer over its own source
+// survives a move.
+TEST_F(Workspace, GrowthEdgeAndProducersOverAMovingBlock) {
+  ws_append(L"d:\\wo");
+  char* before = workspace_base;
+  void* blocker = HeapAlloc(string_heap, 0, 64);
+  string_upper(ws_text_at(0), 0);  // over its own source, in a block that must grow and move
+  ASSERT_NE(before, workspace_base);
+  EXPECT_EQ(L"D:\\WO", built(0));
+  HeapFree(string_heap, 0, blocker);
+  ws_done();
+  ws_init();
+  ws_reserve(5, 0);
+  workspace_position = 8;
+  ws_reserve(2, 0);  // needs 8 + 4 = 16 - 4 bytes: the edge
+  EXPECT_EQ(16396, workspace_capacity) << "the need counts from the position, not the start";
+}
+
+// The values front to back, then back to front: both links of every node.
+TEST_F(Runtime, ListsKeepBothLinksThroughEveryUnlink) {
+  ListNode* head = nullptr;
+  void* nodes[3];
+  for (long long i = 0; i < 3; ++i) nodes[i] = list_push_front(&head, sizeof(ListNode) + 8);
+  for (long long i = 0; i < 3; ++i) *static_cast<long long*>(nodes[i]) += i;
+  auto links = [&] {
+    std::string text;
+    ListNode* last = nullptr;
+    for (ListNode* n = head; n; n = n->next) text += std::to_string(*reinterpret_cast<long long*>((last = n) + 1));
+    for (text += "|"; last; last = last->prev) text += std::to_string(*reinterpret_cast<long long*>(last + 1));
+    return text;
+  };
+  EXPECT_EQ("210|012", links());
+  for (auto [index, after] : {std::pair{1, "20|02"}, {2, "0|0"}, {0, "|"}}) {
+    EXPECT_TRUE(list_unlink_free(&head, nodes[index]));
+    EXPECT_EQ(after, links());
+  }
+}
+
+// A console close event runs the end routine, Ctrl+C and Ctrl+Break do not; it runs its steps once,
+// whichever thread comes first.
+TEST_F(Runtime, EndRunsOnceWhicheverThreadComesFirstAndOnlyOnClose) {
+  exit_table = object_table_create(8, 4, [](ObjectId id) { released.push_back(id); });
+  live(object_alloc(exit_table, 3));
+  EXPECT_FALSE(close_event_handler(CTRL_C_EVENT) || close_event_handler(CTRL_BREAK_EVENT));
+  EXPECT_TRUE(released.empty()) << "Ctrl+C and Ctrl+Break run nothing";
+  spare_heap = runtime_heap_create();
+  HANDLE threads[2];
+  auto end = [](void*) -> DWORD { return runtime_end(), 0; };
+  for (HANDLE& t : threads) t = CreateThread(nullptr, 0, end, nullptr, 0, nullptr);
+  EXPECT_FALSE(close_event_handler(CTRL_CLOSE_EVENT));
+  WaitForMultipleObjects(2, threads, TRUE, 10000);
+  EXPECT_EQ(std::vector<ObjectId>{3}, released) << "the exit table is torn down once";
+  spare_heap = runtime_heap_create();
+  runtime_end();
+  EXPECT_TRUE(HeapValidate(spare_heap, 0, nullptr)) << "the end routine ran its steps a second time";
+  exit_table = nullptr;
+}
+
+// Result lines for folders no dialog gives (a lower-case drive, network folders), written by the
+// real channel to a real file; and the out-of-memory exit of a real process.
+TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
+  main_heap = runtime_heap_create();
+  ws_init();
+  wchar_t folder[MAX_PATH], path[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  GetTempFileNameW(folder, L"dpk", 0, path);
+  for (auto [command, chosen, line] : {std::tuple{L"cd", L"d:\\work\\", "D:\r\ncd \"d:\\work\"\r\n"},
+                                       {L"cd", L"\\\\server\\share\\", "pushd \"\\\\server\\share\"\r\n"},
+                                       {L"cd /d", L"\\\\server\\share\\", "cd /d \"\\\\server\\share\"\r\n"},
+                                       {L"CD", L"\\\\?\\UNC\\server\\", "CD \"\\\\?\\UNC\\server\"\r\n"}}) {
+    console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    driver_clear();
+    option_flags = OPT_QUOTE;
+    string_dup(&CommandString, command);
+    string_dup(&Folder, chosen);
+    write_result_line();
+    CloseHandle(console_state.output);
+    EXPECT_EQ(line, take(path));
+  }
+  Result oom = run({.line = L"p oom", .program = L"channel_probe.exe"});
+  EXPECT_EQ(255u, oom.exit_code);
+  EXPECT_EQ(utf16(L"Dirpick: out of memory\n"), oom.out + oom.err);
+  ws_done();
+}
