@@ -16,7 +16,7 @@ struct Row {  // type: typed into the file dialog's name box
   int button;
   Stream stream;
   DWORD exit_code;
-  std::wstring out, err;
+  std::wstring out, err = L"";
   const wchar_t* type = nullptr;
 };
 
@@ -60,7 +60,7 @@ const Row kRows[] = {
     {L"dirpick \"set d=\" \"%B\" T /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
     {L"dirpick cd \"%R\\\x00C4pfel\" T /batch", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%R\\\x00C4pfel\"\r\n", L""},
     {L"dirpick cd \"%N\" T /batch", L"C:\\", IDOK, F, 255, L"", L"%Crun chcp 65001 first, or leave out /batch\n"},
-    {L"dirpick cd \"%B\" T /bare /noquote /backslash", L"Z:\\tmp", IDOK, F, 0, L"%R\\50%off R&D^5\\\r\n", L""},
+    {L"dirpick cd \"%R\\\x00C4pfel\" T /bare /noquote /backslash", L"Z:\\tmp", IDOK, F, 0, L"%R\\\x00C4pfel\\\r\n"},
     {L"dirpick - \"%N\" T /BARE", L"C:\\", IDOK, F, 255, L"", L"%Cswitch the console to UTF-8 first (chcp 65001)\n"},
     {L"dirpick - C:\\ T /batch /bare", L"", 0, F, 255, L"", L"%P"},
     {L"dirpick - C:\\ T /bare /batch", L"", 0, Stream::Unseen, 255, L"", L"%P"},
