@@ -73,6 +73,7 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ T /timeout:86400 /Timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
+    {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", L"Dirpick: the result line could not be written\n"},
     {L"dirpick cd C:\\ Pick /center", L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd C:\\ Pick /center /modern", L"", IDCANCEL, F, 1, L"", L""},
@@ -86,6 +87,7 @@ struct Dirpick : TempFolder {
     const std::pair<std::wstring, std::wstring> names[] = {
         {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage},
         {L"%B", root + L"\\50%off R&D^5"}, {L"%L", std::wstring(32749, L'w')}, {L"%O", options},
+        {L"%S", L"C:\\windows\\system32"},
         {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},
         {L"%P", L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 L"/batch for a temporary script\n"}};
