@@ -87,6 +87,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       return ws_rewind(0), result;
     };
     EXPECT_EQ(s->work + L"\\", browse(IDOK));
+    EXPECT_EQ(L"", browse(IDCANCEL));
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
     CoUninitialize();
     s->after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
