@@ -14,6 +14,9 @@
 #include "strings/functions.h"
 #include "strings/workspace.h"
 
+// From dialog/shell_items.h, whose shell headers clash with the driver's variable Folder.
+int nearest_existing_folder(const wchar_t* path, int length);
+
 namespace {
 struct Workspace : ::testing::Test {
   void SetUp() override { ws_init(); }
@@ -140,4 +143,11 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
   EXPECT_EQ(255u, oom.exit_code);
   EXPECT_EQ(utf16(L"Dirpick: out of memory\n"), oom.out + oom.err);
   ws_done();
+}
+
+// Past a gone part or a file, a drive root kept whole; unchanged where nothing on the path exists.
+TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
+  for (auto [path, length] : {std::pair{L"C:\\windows\\Gone\\Deeper", 10}, {L"C:\\windows\\win.ini", 10},
+                              {L"C:\\Gone", 3}, {L"Q:\\Gone", 7}, {L"\\\\nowhere\\share\\a", 17}})
+    EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
 }

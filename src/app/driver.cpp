@@ -42,10 +42,10 @@ static_assert(sizeof(kUsage) - 1 == 251);
 
 constexpr wchar_t kInvalidOption[] = L"Invalid option: ";
 constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written";
-constexpr wchar_t kLineUnfit[] =
-    L"Dirpick: code page %u cannot hold the folder exactly; run chcp 65001 first, or leave out /batch";
-constexpr wchar_t kBareUnfit[] =
-    L"Dirpick: code page %u cannot hold the folder exactly; switch the console to UTF-8 first (chcp 65001)";
+// The way out differs: a temporary script can do without /batch, a capturing caller cannot.
+constexpr wchar_t kLineUnfit[] = L"Dirpick: code page %u cannot hold the folder exactly; %s";
+constexpr wchar_t kBatchWayOut[] = L"run chcp 65001 first, or leave out /batch";
+constexpr wchar_t kBareWayOut[] = L"switch the console to UTF-8 first (chcp 65001)";
 constexpr int kLineUnfitRoom = 128;
 constexpr wchar_t kBareWithBatch[] =
     L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
@@ -59,7 +59,7 @@ constexpr int kExitCancelled = 1;
 constexpr int kExitUnanswered = 2;  // nobody could answer: no desktop, or the time ran out
 constexpr int kExitInvalid = 255;
 constexpr wchar_t kTimeoutWord[] = L"/timeout";
-constexpr int kTimeoutWordLength = 8;
+constexpr int kTimeoutWordLength = sizeof(kTimeoutWord) / sizeof(wchar_t) - 1;
 constexpr long long kTimeoutMaxSeconds = 86400;
 constexpr UINT kMsPerSecond = 1000;
 
@@ -242,7 +242,7 @@ void driver_run() {
       ExitStatus = 0;
     } else if (line == LINE_UNFIT) {
       wchar_t message[kLineUnfitRoom];
-      wsprintfW(message, option_flags & OPT_BARE ? kBareUnfit : kLineUnfit, batch_code_page());
+      wsprintfW(message, kLineUnfit, batch_code_page(), option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut);
       write_error_line(message);
     } else {
       // A script must never take a lost line for a chosen folder.

@@ -34,10 +34,8 @@ void compose_command_line(int mark) {
   string_lower(CommandString, mark);
   bool plain_cd = ws_take_equal(mark, L"cd");
   // cmd.exe cannot make a network folder current and would run on where it was; pushd maps a
-  // drive letter and enters it. \\?\ and \\.\ paths are no network folders.
-  bool network = wcsncmp(Folder, L"\\\\", 2) == 0 && wcsncmp(Folder, L"\\\\?\\", 4) != 0 &&
-                 wcsncmp(Folder, L"\\\\.\\", 4) != 0;
-  if (plain_cd && network) string_dup(&CommandString, L"pushd");
+  // drive letter and enters it.
+  if (plain_cd && is_network_path(Folder)) string_dup(&CommandString, L"pushd");
   string_mid(Folder, 2, 1, mark);
   bool has_drive = ws_take_equal(mark, L":");
   if (plain_cd && has_drive) {

@@ -7,6 +7,7 @@
 
 #include "runtime/frame.h"
 #include "runtime/memory.h"
+#include "strings/functions.h"
 #include "strings/workspace.h"
 
 Shell shell;
@@ -23,13 +24,11 @@ Fn entry_point(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-bool is_unc(const wchar_t* path) { return path[0] == L'\\' && path[1] == L'\\'; }
-
 // Where a walk up stops: a drive root, or the share of \\server\share. Other forms (\\?\ and
 // \\.\ paths among them) are asked as given.
 int walk_floor(const wchar_t* path, int length) {
   if (length >= kDriveRootLength && path[1] == L':') return kDriveRootLength;
-  if (!is_unc(path) || path[2] == L'?' || path[2] == L'.') return length;
+  if (!is_network_path(path)) return length;
   int separators = 0;
   int end = 2;
   while (end < length && !(path[end] == L'\\' && ++separators == 2)) ++end;
@@ -41,7 +40,11 @@ int walk_floor(const wchar_t* path, int length) {
 bool folder_exists(const wchar_t* path, int length, wchar_t* asked) {
   asked[0] = 0;
   if (length >= kDriveRootLength && path[1] == L':') wcscpy(asked, kLongPrefix);
-  if (is_unc(path) && path[2] != L'?' && path[2] != L'.') wcscpy(asked, kLongUncPrefix), ++path, --length;
+  if (is_network_path(path)) {
+    wcscpy(asked, kLongUncPrefix);
+    ++path;
+    --length;
+  }
   wcsncat(asked, path, length);
   DWORD attributes = GetFileAttributesW(asked);
   if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_ACCESS_DENIED;
