@@ -37,7 +37,7 @@ const Row kRows[] = {
     {L"dirpick \"cd /d\" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd /d \"%W\"\r\n", L""},
     {L"dirpick \"cd \" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd  \"%W\"\r\n", L""},
     {L"dirpick \"set dir=\" \"%W\" T /noquote", L"C:\\", IDOK, F, 0, L"set dir=%W\r\n", L""},
-    {L"dirpick pushd \"%W\" \"\" /noquote", L"C:\\", IDOK, F, 0, L"pushd \"%W\"\r\n", L""},
+    {L"dirpick pushd \"%W\" \"\" /noquote", L"C:\\", IDOK, F, 0, L"pushd %W\r\n", L""},
     {L"dirpick pushd \"%W\" Pick /NoQuotes", L"C:\\", IDOK, F, 0, L"pushd %W\r\n", L""},
     {L"dirpick cd \"%W\" /BACKSLASH Pick /timeout:60", L"C:\\", IDOK, F, 0, L"cd \"%W\\\"\r\n", L""},
     {L"dirpick cd \"%W\\\" \"Pick\" /noquote", L"C:\\", IDOK, F, 0, L"cd %W\r\n", L""},
@@ -51,13 +51,13 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ T %L", L"", 0, F, 255, L"", L"Invalid option: %L\n"},
     {L"dirpick cd C:\\ T%O", L"C:\\", IDOK, F, 0, L"cd C:\\\r\n", L""},
     {L"dirpick " + std::wstring(10000, L'"'), L"", 0, F, 0, L"", L"%U"},
-    {L"dirpick cd C:\\ T " + std::wstring(10000, L'"') + L" x y", L"", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd C:\\ T " + std::wstring(10000, L'"') + L" x y", L"", 0, F, 255, L"", L"Invalid option: x\n"},
     {L"dirpick cd \\\\?\\C:\\windows", L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd C:\\" + std::wstring(32700, L'y'), L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd " + std::wstring(32766 - 11, L'r'), L"%R", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd C:\\windows\\win.ini", L"c:\\windows", IDOK, Stream::Pipe, 0, L"cd \"C:\\windows\"\r\n", L""},
     {L"dirpick \"set d=\" \"%B\" T /batch", L"C:\\", IDOK, F, 0, L"set d=\"%R\\50%%off R&D^5\"\r\n", L""},
-    {L"dirpick \"set d=\" \"%B\" T /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
+    {L"dirpick \"set d=\" \"%B\" \"\" /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
     {L"dirpick cd \"%R\\\x00C4pfel\" T /batch", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%R\\\x00C4pfel\"\r\n", L""},
     {L"dirpick cd \"%N\" T /batch", L"C:\\", IDOK, F, 255, L"", L"%Crun chcp 65001 first, or leave out /batch\n"},
     {L"dirpick cd \"%R\\\x00C4pfel\" T /bare /noquote /backslash", L"Z:\\tmp", IDOK, F, 0, L"%R\\\x00C4pfel\\\r\n"},
@@ -68,10 +68,12 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ /TIMEOUT:86401", L"", 0, F, 255, L"", L"Invalid option: /TIMEOUT:86401\n"},
     {L"dirpick cd C:\\ /timeout:", L"", 0, F, 255, L"", L"Invalid option: /timeout:\n"},
     {L"dirpick cd C:\\ T /timeout12", L"", 0, F, 255, L"", L"Invalid option: /timeout12\n"},
+    {L"dirpick cd C:\\ /timeout:5.", L"", 0, F, 255, L"", L"Invalid option: /timeout:5.\n"},
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", 
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
-    {L"dirpick cd C:\\ T /timeout:86400 /Timeout:1", L"", 0, F, 2, L"", L""},
+    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
+    {L"dirpick cd C:\\ T /modern /timeout:1", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
     {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", L"Dirpick: the result line could not be written\n"},
@@ -105,10 +107,7 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99, 0, 0, 0, 0);
   SetForegroundWindow(mine);
-  make(L"Work\\Inner");
-  make(L"\x00C4rger \x20AC \x65E5\x672C");
-  make(L"50%off R&D^5");
-  make(L"\x00C4pfel");
+  for (const wchar_t* folder : {L"Work\\Inner", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5", L"\x00C4pfel"}) make(folder);
   for (const Row& row : kRows) {
     Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream});
     SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
@@ -120,6 +119,11 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
     EXPECT_EQ(utf16(subst(row.err)), r.err);
     EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
     EXPECT_EQ(nullptr, r.seen.owner);
+    size_t limit = line.rfind(L"/timeout:");
+    if (row.exit_code == 2 && limit != std::wstring::npos && !row.button) {
+      EXPECT_GE(r.up_ms + 500, _wtoi(line.c_str() + limit + 9) * 1000ull) << "closed long before the time limit";
+      EXPECT_EQ(1u, r.dialogs.size()) << "a second dialog after the time ran out";
+    }
     if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
     EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4);
     EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);

@@ -51,18 +51,23 @@ std::wstring sibling(const wchar_t* name) {
   return fs::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))).replace_filename(name);
 }
 
+// A visible dialog-class window of the process (0: this one).
+HWND dialog_of(DWORD process_id) {
+  HWND dialog = nullptr;
+  each_window(nullptr, [&](HWND w) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    bool ours = owner == (process_id ? process_id : GetCurrentProcessId());
+    return !(dialog = ours && IsWindowVisible(w) && class_of(w) == L"#32770" ? w : nullptr);
+  });
+  return dialog;
+}
+
 Seen answer_dialog(DWORD process_id, int button, HANDLE process, const std::function<std::wstring()>& while_up,
                    const wchar_t* type) {
   HWND dialog = nullptr, tree = nullptr;
-  for (int tries = 0; tries < 1000 && !dialog; ++tries) {
-    each_window(nullptr, [&](HWND w) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(w, &owner);
-      bool ours = owner == (process_id ? process_id : GetCurrentProcessId());
-      return !(dialog = ours && IsWindowVisible(w) && class_of(w) == L"#32770" ? w : nullptr);
-    });
+  for (int tries = 0; tries < 1000 && !(dialog = dialog_of(process_id)); ++tries)
     if (process ? WaitForSingleObject(process, 20) == WAIT_OBJECT_0 : (Sleep(20), false)) break;
-  }
   if (!dialog) return {};
   if (button == IDOK) Sleep(kPastSettlePauseMs);  // a cancel needs no settled preselection
   Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
@@ -93,6 +98,7 @@ Result run(const Launch& how) {
   STARTUPINFOW si = {.cb = sizeof(si), .lpDesktop = desktop.empty() ? nullptr : desktop.data(),
                      .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out, .hStdError = err};
   PROCESS_INFORMATION pi = {};
+  ULONGLONG began = GetTickCount64();
   BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 how.dir.empty() ? nullptr : how.dir.c_str(), &si, &pi);
   for (HANDLE h : {out, err, in})
@@ -103,7 +109,10 @@ Result run(const Launch& how) {
   if (started) {
     if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess, {}, how.type);
     // A pipe is read only after the exit, as callers that wait first read it.
-    bool ended = WaitForSingleObject(pi.hProcess, pipe ? 10000 : 30000) == WAIT_OBJECT_0;
+    for (ULONGLONG until = began + (pipe ? 10000 : 30000); GetTickCount64() < until;)
+      if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
+      else if (HWND up = dialog_of(pi.dwProcessId)) result.dialogs.insert(up), result.up_ms = GetTickCount64() - began;
+    bool ended = WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
     EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << encoded(how.line.substr(0, 80));
     if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);
     GetExitCodeProcess(pi.hProcess, &result.exit_code);

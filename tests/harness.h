@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -29,10 +30,12 @@ struct Launch {
   const wchar_t* program = L"dirpick.exe";
 };
 
-struct Result {
+struct Result {  // up_ms: when a dialog of the child was last seen, from its start; dialogs: how many
   DWORD exit_code = 0xDEAD;
   std::string out, err;
   Seen seen;
+  ULONGLONG up_ms = 0;
+  std::set<HWND> dialogs;
 };
 
 std::wstring sibling(const wchar_t* name);

@@ -1,7 +1,6 @@
 // In-process units for what the exe cannot show: the string workspace's edges and the string
 // functions' edge cases, each as a producer writing at a start position; list links and the end
 // routine raced by threads; result lines for folders no dialog gives; the out-of-memory exit.
-#include <functional>
 #include <vector>
 
 #include "app/driver.h"
@@ -98,12 +97,12 @@ TEST_F(Runtime, ListsKeepBothLinksThroughEveryUnlink) {
   }
 }
 
-// A console close event runs the end routine, Ctrl+C and Ctrl+Break do not; it runs its steps once,
-// whichever thread comes first.
+// A console close event runs the end routine; Ctrl+C and Ctrl+Break are handled (a cancel) and run
+// nothing. The end routine runs its steps once, whichever thread comes first.
 TEST_F(Runtime, EndRunsOnceWhicheverThreadComesFirstAndOnlyOnClose) {
   exit_table = object_table_create(8, 4, [](ObjectId id) { released.push_back(id); });
   live(object_alloc(exit_table, 3));
-  EXPECT_FALSE(close_event_handler(CTRL_C_EVENT) || close_event_handler(CTRL_BREAK_EVENT));
+  EXPECT_TRUE(close_event_handler(CTRL_C_EVENT) && close_event_handler(CTRL_BREAK_EVENT));
   EXPECT_TRUE(released.empty()) << "Ctrl+C and Ctrl+Break run nothing";
   spare_heap = runtime_heap_create();
   HANDLE threads[2];
@@ -145,9 +144,10 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
   ws_done();
 }
 
-// Past a gone part or a file, a drive root kept whole; unchanged where nothing on the path exists.
+// Past a gone part or a file, a drive root kept whole; unchanged where nothing on the path exists; no
+// start folder at all where a server does not answer.
 TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
   for (auto [path, length] : {std::pair{L"C:\\windows\\Gone\\Deeper", 10}, {L"C:\\windows\\win.ini", 10},
-                              {L"C:\\Gone", 3}, {L"Q:\\Gone", 7}, {L"\\\\nowhere\\share\\a", 17}})
+                              {L"C:\\Gone", 3}, {L"Q:\\Gone", 7}, {L"\\\\nowhere\\share\\a", 0}})
     EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
 }

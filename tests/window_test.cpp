@@ -1,6 +1,7 @@
-// Real windows in-process: the guard's records and restores, the browser's result, owner, guard
-// and one-time COM set-up around both real dialogs, and a folder path that the shell refuses.
+// Real windows in-process: the guard's records and restores, the browser's result, owner, guard, Ctrl+C
+// and one-time COM set-up around both real dialogs; placement; long folders by name; refused paths.
 #include <objbase.h>
+#include <vector>
 
 #include "dialog/browser.h"
 #include "dialog/guard.h"
@@ -68,9 +69,12 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       for (HWND w : {disabled, front}) text += record_for(w) ? std::to_wstring(record_for(w)->disabled_by_guard) : L"-";
       return text;
     };
-    auto browse = [&](int button) {
+    auto browse = [&](int button, int ctrl = -1) {  // a console control event while the dialog is up
       std::pair<int, Seen> answer = {button, {}};
-      std::function<std::wstring()> while_up = state;
+      std::function<std::wstring()> while_up = [&] {  // the state first, then the event
+        std::wstring noted = state();
+        return ctrl < 0 || close_event_handler(ctrl) ? noted : L"refused";
+      };
       std::pair<decltype(&answer), decltype(&while_up)> both = {&answer, &while_up};
       HANDLE answerer = CreateThread(nullptr, 0, [](void* a) -> DWORD {
         auto* both = static_cast<std::pair<std::pair<int, Seen>*, std::function<std::wstring()>*>*>(a);
@@ -87,14 +91,16 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       return ws_rewind(0), result;
     };
     EXPECT_EQ(s->work + L"\\", browse(IDOK));
-    EXPECT_EQ(L"", browse(IDCANCEL));
+    EXPECT_EQ(L"", browse(0, CTRL_C_EVENT)) << "Ctrl+C cancels the tree";
+    console_interrupted = 0;
+    EXPECT_NE(0, browse_callback(nullptr, BFFM_VALIDATEFAILEDW, 0, 0)) << "a typed name that is no folder";
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
     CoUninitialize();
     s->after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CoUninitialize();
     CoInitialize(nullptr);
     browse_modern_dialog = 1;
-    EXPECT_EQ(L"", browse(IDCANCEL)) << "the file dialog, cancelled";
+    EXPECT_EQ(L"", browse(0, CTRL_BREAK_EVENT)) << "Ctrl+Break cancels the file dialog";
     for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
     return ws_done(), 0;
   }, &shared, 0, nullptr);
@@ -104,6 +110,23 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
   SetEvent(shared.done);
   WaitForSingleObject(other, 10000);
   EXPECT_EQ(nullptr, guard_list);
+}
+
+// Over a console window that shows nothing (minimised, hidden) a dialog is centred on the work area;
+// centred over a window at the screen's edge, it stays wholly on the work area.
+TEST(Placement, CentredOverWhatIsSeenAndKeptOnTheWorkArea) {
+  RECT area, r;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  HWND dialog = make_window(), hidden = make_window(false), low = make_window(), edge = make_window();
+  ShowWindow(low, SW_MINIMIZE);
+  SetWindowPos(edge, nullptr, area.right - 100, area.bottom - 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  for (auto [over, centred] : {std::pair{hidden, true}, {low, true}, {edge, false}}) {
+    place_centred(dialog, over);
+    GetWindowRect(dialog, &r);
+    EXPECT_TRUE(r.right <= area.right && r.bottom <= area.bottom) << r.right << "," << r.bottom;
+    EXPECT_NEAR(area.left + area.right, r.left + r.right, centred ? 4 : 9999) << "not centred on the work area";
+  }
+  for (HWND w : {dialog, hidden, low, edge}) DestroyWindow(w);
 }
 
 // Windows may refuse the path of a folder beyond MAX_PATH rather than cut it: a file-system folder
@@ -127,7 +150,9 @@ struct Refusing : IShellItem {
   HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
 };
 
-TEST(ShellItems, AFolderWhosePathIsRefusedIsRebuiltFromItsParent) {
+// A start folder beyond MAX_PATH is found among its parent's children by name, as the file system tells
+// names apart: never a twin that lstrcmpiW takes for it, whichever of the two comes first.
+TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) {
   main_heap = runtime_heap_create();
   ws_init();
   CoInitialize(nullptr);
@@ -137,9 +162,15 @@ TEST(ShellItems, AFolderWhosePathIsRefusedIsRebuiltFromItsParent) {
   constexpr SFGAOF kFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
   windows->AddRef();  // given out as a parent, and released there
   Refusing outer(windows, kFolder), deeper(&outer, kFolder), orphan(nullptr, kFolder), virtual_item(windows, 0);
-  for (auto [item, read, path] : {std::tuple{&deeper, 1, L"C:\\windows\\Named\\Named"}, {&orphan, -1, L""},
-                                  {&virtual_item, 0, L""}}) {
-    EXPECT_EQ(read, append_item_path(item)) << encoded(path);
+  std::vector<std::tuple<IShellItem*, int, std::wstring>> rows = {
+      {&deeper, 1, L"C:\\windows\\Named\\Named"}, {&orphan, -1, L""}, {&virtual_item, 0, L""}};
+  std::wstring base = make(std::wstring(255 - root.size(), L'n')).substr(root.size() + 1);
+  for (auto [a, b] : {std::pair{L"stra\x00DF" L"e", L"strasse"}, {L"caf\x00E9", L"cafe\x0301"},
+                      {L"ab\x00AD" L"c", L"abc"}})
+    for (std::wstring path : {make(base + L"\\" + a), make(base + L"\\" + b)})
+      rows.push_back({item_of_long_folder(path.data(), static_cast<int>(path.size())), 1, path});
+  for (auto [item, read, path] : rows) {
+    EXPECT_EQ(read, item ? append_item_path(item) : 2) << encoded(path);
     EXPECT_EQ(path, std::wstring(ws_text_at(0), static_cast<size_t>(workspace_position / 2)));
     ws_rewind(0);
   }

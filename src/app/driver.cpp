@@ -56,7 +56,6 @@ constexpr wchar_t kUnreadable[] = L"Dirpick: the chosen folder's path could not 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kFullPathRoom = MAX_PATH;
 constexpr int kExitCancelled = 1;
-constexpr int kExitUnanswered = 2;  // nobody could answer: no desktop, or the time ran out
 constexpr int kExitInvalid = 255;
 constexpr wchar_t kTimeoutWord[] = L"/timeout";
 constexpr int kTimeoutWordLength = sizeof(kTimeoutWord) / sizeof(wchar_t) - 1;
@@ -197,10 +196,16 @@ void driver_run() {
   ensure_trailing_backslash(&InitialDir);
 
   option_flags = OPT_QUOTE;
-  for (;;) {
+  // Every parameter is read: scripts pass "" or an unset %TITLE% for the title, and options behind
+  // it must not be dropped. An empty one holds the title's place; any later one is skipped.
+  bool title_taken = false;
+  for (int count = param_count(); parameter_cursor() < count;) {
     param_next(mark);
     string_assign(&Param, mark);
-    if (is_empty(Param)) break;
+    if (is_empty(Param)) {
+      title_taken = true;
+      continue;
+    }
     string_lower(Param, mark);
     string_assign(&ParamLower, mark);
     if (apply_option(ParamLower)) continue;
@@ -208,7 +213,8 @@ void driver_run() {
     string_left(ParamLower, kTimeoutWordLength, mark);
     bool timeout_word = ws_take_equal(mark, kTimeoutWord);
     if (timeout_word && apply_timeout(ParamLower)) continue;
-    if (!timeout_word && is_empty(WindowTitle)) {
+    if (!timeout_word && !title_taken) {
+      title_taken = true;
       ws_append(Param);
       string_assign(&WindowTitle, mark);
       continue;

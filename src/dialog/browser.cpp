@@ -20,7 +20,7 @@ UINT browse_timeout_ms;
 
 namespace {
 constexpr int kPathRoom = MAX_PATH;
-constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;  // 0x50, BIF_USENEWUI
+constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;  // BIF_USENEWUI, checked
 constexpr DWORD kSettlePauseMs = 200;
 constexpr FILEOPENDIALOGOPTIONS kPickFolders = FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
 
@@ -30,37 +30,93 @@ struct Preselection {
   LPARAM target;
 };
 
-HHOOK shown_hook;
+// The dialog on screen, once known: for the time limit's close request, centring and Ctrl+C.
+volatile HWND shown_window;
 IFileDialog* shown_file_dialog;
 bool timed_out;
-constexpr UINT_PTR kTimeoutTimer = 1;
+UINT_PTR limit_timer;
+HANDLE last_resort;
+constexpr DWORD kGraceMs = 1000;
 
 // Closes the dialog as a cancel would; the outcome then tells the two apart.
-void CALLBACK close_unanswered(HWND window, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(window, timer);
-  timed_out = true;
+void close_shown_dialog() {
   if (shown_file_dialog) {
     shown_file_dialog->Close(HRESULT_FROM_WIN32(ERROR_TIMEOUT));
-  } else {
-    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  } else if (shown_window) {
+    PostMessageW(shown_window, WM_COMMAND, IDCANCEL, 0);
   }
 }
 
-// Once a dialog's window is up: centred when asked, and the time limit starts.
+void CALLBACK time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  timed_out = true;
+  close_shown_dialog();
+}
+
+// A box over the dialog (an error during navigation, say) runs its own message loop and keeps the
+// dialog from closing; a shell call stuck on a server runs none. Either way nobody answers.
+void CALLBACK end_unanswered(void*, BOOLEAN) { TerminateProcess(GetCurrentProcess(), kExitUnanswered); }
+
+// A thread timer: every modal loop on the thread dispatches it, whichever window is active.
+void dialog_starting() {
+  if (!browse_timeout_ms) return;
+  limit_timer = SetTimer(nullptr, 0, browse_timeout_ms, time_is_up);
+  CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, browse_timeout_ms + kGraceMs, 0,
+                        WT_EXECUTEONLYONCE);
+}
+
+// Waits for a last-resort end already under way, so that no line is ever written after it began.
+void dialog_ended() {
+  if (limit_timer) KillTimer(nullptr, limit_timer);
+  if (last_resort) DeleteTimerQueueTimer(nullptr, last_resort, INVALID_HANDLE_VALUE);
+  limit_timer = 0;
+  last_resort = nullptr;
+  shown_window = nullptr;
+}
+
+// Runs on the console's control thread; a posted cancel is safe from any thread.
+void cancel_on_interrupt() {
+  if (HWND window = shown_window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+}
+
+// Once a dialog's window is known: centred when asked, and cancelled if Ctrl+C came first.
 void dialog_shown(HWND window) {
+  if (shown_window == window) return;
+  shown_window = window;
   if (browse_placement.center) place_centred(window, browse_placement.over);
-  if (browse_timeout_ms) SetTimer(window, kTimeoutTimer, browse_timeout_ms, close_unanswered);
+  if (console_interrupted) cancel_on_interrupt();
 }
 
-// The file dialog tells nobody when it shows: its window's first activation stands for that.
-LRESULT CALLBACK note_activation(int code, WPARAM window, LPARAM data) {
-  if (code == HCBT_ACTIVATE && shown_hook) {
-    UnhookWindowsHookEx(shown_hook);
-    shown_hook = nullptr;
-    dialog_shown(reinterpret_cast<HWND>(window));
+// The file dialog's own window, from its events: the first window activated on the thread may be
+// another (a box shown during the first navigation).
+struct ShownEvents final : IFileDialogEvents {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = iid == IID_IUnknown || iid == IID_IFileDialogEvents ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
   }
-  return CallNextHookEx(nullptr, code, window, data);
-}
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override { return note(dialog); }
+  HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog* dialog) override { return note(dialog); }
+  HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog* dialog) override { return note(dialog); }
+  HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
+    return E_NOTIMPL;
+  }
+  static HRESULT note(IFileDialog* dialog) {
+    IOleWindow* ole = nullptr;
+    HWND window = nullptr;
+    if (SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&ole)))) {
+      if (SUCCEEDED(ole->GetWindow(&window)) && window) dialog_shown(window);
+      ole->Release();
+    }
+    return S_OK;
+  }
+};
 
 // The file dialog in pick-folders mode; a failure other than the user's cancel leaves the tree
 // dialog to be shown instead.
@@ -73,15 +129,17 @@ HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem**
   dialog->SetOptions(options | kPickFolders);
   if (title) dialog->SetTitle(title);
   if (start_item) dialog->SetFolder(start_item);
-  if (browse_placement.center || browse_timeout_ms)
-    shown_hook = SetWindowsHookExW(WH_CBT, note_activation, nullptr, GetCurrentThreadId());
+  ShownEvents events;
+  DWORD cookie = 0;
+  bool advised = SUCCEEDED(dialog->Advise(&events, &cookie));
   shown_file_dialog = dialog;
   guard_windows(1);
+  dialog_starting();
   hr = dialog->Show(own_foreground_window());
+  dialog_ended();
   guard_windows(0);
   shown_file_dialog = nullptr;
-  if (shown_hook) UnhookWindowsHookEx(shown_hook);
-  shown_hook = nullptr;
+  if (advised) dialog->Unadvise(cookie);
   if (SUCCEEDED(hr)) hr = dialog->GetResult(chosen);
   dialog->Release();
   return hr;
@@ -96,7 +154,9 @@ IShellItem* browse_classic(const wchar_t* title, Preselection* preselection) {
   info.lpfn = browse_callback;
   info.lParam = reinterpret_cast<LPARAM>(preselection);
   guard_windows(1);
+  dialog_starting();
   PIDLIST_ABSOLUTE list = shell.browse(&info);
+  dialog_ended();
   guard_windows(0);
   IShellItem* chosen = nullptr;
   if (list && FAILED(shell.item_of_list(list, IID_PPV_ARGS(&chosen)))) chosen = nullptr;
@@ -121,6 +181,8 @@ HWND own_foreground_window() {
 }
 
 void place_centred(HWND window, HWND over) {
+  // A minimised console lies at -32000, a hidden one shows nothing to centre over.
+  if (over && (IsIconic(over) || !IsWindowVisible(over))) over = nullptr;
   RECT target;
   HMONITOR monitor;
   if (over && GetWindowRect(over, &target)) {
@@ -150,6 +212,9 @@ void place_centred(HWND window, HWND over) {
 }
 
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM, LPARAM data) {
+  // A typed name that is no folder keeps the dialog up: without this the tree's selection would
+  // come back instead, a folder the user did not choose.
+  if (message == BFFM_VALIDATEFAILEDW) return 1;
   if (message != BFFM_INITIALIZED || !data) return 0;
   auto* preselection = reinterpret_cast<Preselection*>(data);
   SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
@@ -167,6 +232,8 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     CoInitialize(nullptr);
   }
   ws_reserve(0, start)[0] = 0;
+  interrupt_hook = cancel_on_interrupt;
+  if (console_interrupted) return BROWSE_CANCELLED;
   HMODULE module = shell_load();
   if (!module) return BROWSE_CANCELLED;
 
@@ -194,6 +261,8 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   HRESULT hr = browse_modern_dialog ? browse_modern(title, start_item, &chosen) : E_FAIL;
   if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED) && !timed_out) chosen = browse_classic(title, &preselection);
   int outcome = timed_out ? BROWSE_TIMED_OUT : BROWSE_CANCELLED;
+  // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel.
+  if (chosen && console_interrupted) chosen->Release(), chosen = nullptr;
   if (chosen) {
     int read = append_item_path(chosen);
     outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_CANCELLED;

@@ -18,8 +18,10 @@ extern BrowsePlacement browse_placement;
 // Set for the file dialog in pick-folders mode; the tree dialog stands in where it cannot be shown.
 extern int browse_modern_dialog;
 
-// Milliseconds from the moment a dialog shows until it closes unanswered; 0: no limit.
+// Milliseconds from just before a dialog shows until it closes unanswered; 0: no limit. A dialog that
+// cannot close then (a box over it) ends the process with kExitUnanswered a second later.
 extern UINT browse_timeout_ms;
+constexpr UINT kExitUnanswered = 2;
 
 enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE, BROWSE_TIMED_OUT };
 

@@ -35,9 +35,22 @@ int walk_floor(const wchar_t* path, int length) {
   return end;
 }
 
+// Errors of a server that does not answer. On Windows each can take the network's whole timeout,
+// and the dialog would wait on the server again. Wine, which has no network client, answers
+// ERROR_BAD_DEV_TYPE at once.
+constexpr DWORD kNetworkErrors[] = {
+    ERROR_REM_NOT_LIST,  ERROR_BAD_NETPATH,     ERROR_NETWORK_BUSY,       ERROR_DEV_NOT_EXIST,
+    ERROR_BAD_NET_RESP,  ERROR_UNEXP_NET_ERR,   ERROR_NETNAME_DELETED,    ERROR_BAD_DEV_TYPE,
+    ERROR_BAD_NET_NAME,  ERROR_SEM_TIMEOUT,     ERROR_NO_NET_OR_BAD_PATH, ERROR_NO_NETWORK,
+    ERROR_HOST_DOWN,     ERROR_HOST_UNREACHABLE, ERROR_NETWORK_UNREACHABLE, ERROR_PROTOCOL_UNREACHABLE,
+    ERROR_PORT_UNREACHABLE,
+};
+
+enum Presence { ABSENT, PRESENT, UNREACHABLE };
+
 // Whether the first length characters of path name a folder, or something there that we may not
 // read. Asked through the \\?\ form, which lifts MAX_PATH.
-bool folder_exists(const wchar_t* path, int length, wchar_t* asked) {
+Presence folder_presence(const wchar_t* path, int length, wchar_t* asked) {
   asked[0] = 0;
   if (length >= kDriveRootLength && path[1] == L':') wcscpy(asked, kLongPrefix);
   if (is_network_path(path)) {
@@ -47,8 +60,12 @@ bool folder_exists(const wchar_t* path, int length, wchar_t* asked) {
   }
   wcsncat(asked, path, length);
   DWORD attributes = GetFileAttributesW(asked);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_ACCESS_DENIED;
-  return attributes & FILE_ATTRIBUTE_DIRECTORY;
+  if (attributes != INVALID_FILE_ATTRIBUTES) return attributes & FILE_ATTRIBUTE_DIRECTORY ? PRESENT : ABSENT;
+  DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED) return PRESENT;
+  for (DWORD network_error : kNetworkErrors)
+    if (error == network_error) return UNREACHABLE;
+  return ABSENT;
 }
 
 bool is_file_system_folder(IShellItem* item) {
@@ -74,7 +91,11 @@ int nearest_existing_folder(const wchar_t* path, int length) {
   int floor = walk_floor(path, length);
   auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
   int end = length;
-  while (!folder_exists(path, end, asked)) {
+  for (Presence presence; (presence = folder_presence(path, end, asked)) != PRESENT;) {
+    if (presence == UNREACHABLE) {
+      end = 0;
+      break;
+    }
     if (end <= floor) {
       end = length;  // nothing on the path exists: the dialog opens where the system puts it
       break;
@@ -105,7 +126,9 @@ IShellItem* item_of_long_folder(wchar_t* path, int length) {
     int to = from;
     while (to < length && path[to] != L'\\') ++to;
     path[to] = 0;
-    // Wine binds no item enumerator (BHID_EnumItems); the folder's own enumeration serves.
+    // Wine binds no item enumerator (BHID_EnumItems); the folder's own enumeration serves. Names
+    // match as the file system matches them: lstrcmpiW takes straße for strasse, and é for e
+    // with a combining accent.
     IShellFolder* folder = nullptr;
     IEnumIDList* children = nullptr;
     IShellItem* found = nullptr;
@@ -115,7 +138,8 @@ IShellItem* item_of_long_folder(wchar_t* path, int length) {
         IShellItem* child = nullptr;
         wchar_t* name = nullptr;
         if (SUCCEEDED(shell.item_in_folder(nullptr, folder, id, &child)) &&
-            SUCCEEDED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &name)) && !lstrcmpiW(name, path + from)) {
+            SUCCEEDED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &name)) &&
+            CompareStringOrdinal(name, -1, path + from, -1, TRUE) == CSTR_EQUAL) {
           found = child;
         } else if (child) {
           child->Release();

@@ -27,7 +27,8 @@ constexpr int kDriveRootLength = 3;
 HMODULE shell_load();
 // The length of path's deepest part that exists as a folder (a file gives its folder; a part that
 // exists but cannot be read counts), never above a drive root or \\server\share. length itself
-// when nothing on the path exists. path has no trailing backslash, but a drive root's.
+// when nothing on the path exists; 0 when a server does not answer, so that the dialog never asks
+// it again. path has no trailing backslash, but a drive root's.
 int nearest_existing_folder(const wchar_t* path, int length);
 // The item of a folder of any length, or of its deepest whole parent; null when none parses.
 IShellItem* item_of_long_folder(wchar_t* path, int length);

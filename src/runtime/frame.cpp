@@ -16,6 +16,8 @@ long long process_exit_code;
 void* runtime_state_block;
 ObjectTable* handle_table;
 ObjectTable* exit_table;
+volatile LONG console_interrupted;
+void (*volatile interrupt_hook)();
 
 namespace {
 constexpr int kRuntimeStateBytes = 24;
@@ -38,6 +40,8 @@ void runtime_clear() {
   handle_table = nullptr;
   exit_table = nullptr;
   end_started = 0;
+  console_interrupted = 0;
+  interrupt_hook = nullptr;
 }
 
 HANDLE runtime_heap_create() {
@@ -68,7 +72,14 @@ void runtime_end() {
 }
 
 BOOL WINAPI close_event_handler(DWORD control_type) {
+  // Ended by the default handler, the process would exit with 0xC000013A, which is negative:
+  // `if errorlevel 1` would miss it and the script would go on as if a folder had been chosen.
+  if (control_type == CTRL_C_EVENT || control_type == CTRL_BREAK_EVENT) {
+    console_interrupted = 1;
+    if (auto hook = interrupt_hook) hook();
+    return TRUE;
+  }
   if (control_type == CTRL_CLOSE_EVENT) runtime_end();
-  // FALSE passes every event on to the default handler, which ends the process.
+  // FALSE passes the event on to the default handler, which ends the process.
   return FALSE;
 }

@@ -21,4 +21,8 @@ void runtime_init();
 HRESULT ui_init();
 // Runs its steps once per process, whichever thread gets there first.
 void runtime_end();
+// Ctrl+C and Ctrl+Break set console_interrupted and call interrupt_hook, if set, on the console's
+// control thread; a close event runs the end routine and lets the process end.
 BOOL WINAPI close_event_handler(DWORD control_type);
+extern volatile LONG console_interrupted;
+extern void (*volatile interrupt_hook)();
