@@ -6,7 +6,15 @@ const std::wstring kUsage =
     L"Dirpick ver. 1.63/x64, (c) 2026 the Dirpick developers. Free to copy and use.\r\nSyntax:\r\n"
     L"    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\nCommandString\r\n"
     L"    will be prepended to the returnd folder name\r\nInitialDir\r\n    to start the user's selection\r\n"
-    L"WindowTitle\r\n    whatever you want to show in the title bar \r\n\n";
+    L"WindowTitle\r\n    whatever you want to show in the title bar \r\nOptions\r\n"
+    L"    /noquote      write the folder without double quotes\r\n    /noquotes     the same as /noquote\r\n"
+    L"    /backslash    keep the folder's trailing backslash\r\n"
+    L"    /center       open the dialog centred over the console window\r\n"
+    L"    /batch        escape the line for a temporary batch file, in its code page\r\n"
+    L"    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
+    L"    /bare         write the folder alone (give - as the CommandString)\r\n"
+    L"    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
+    L"Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n\n";
 
 // %W: the folder Work, %R: the test folder, %N and %B: odd folders, %U: the banner and usage text,
 // %C: a code page refused, %P: /bare with /batch. out is UTF-8 (with /batch and /bare, without a
@@ -25,7 +33,7 @@ const Row kRows[] = {
     {L"dirpick", L"", 0, F, 0, L"", L"%U"},
     {L"dirpick /?", L"", 0, Stream::ErrClosed, 0, L"", L""},
     {L"dirpick\tcd\tC:\\", L"", 0, F, 0, L"", L"%U"},
-    {L"dirpick cd C:\\ Title /XyZ", L"", 0, F, 255, L"", L"Invalid option: /XyZ\n"},
+    {L"dirpick cd shell:Persnal Title /XyZ", L"", 0, F, 255, L"", L"Invalid option: /XyZ\n"},
     {L"dirpick cd C:\\ /center Title /?", L"", 0, F, 255, L"", L"Invalid option: /?\n"},
     {L"dirpick cd C:\\ T /x\xDC00", L"", 0, F, 255, L"", L"Invalid option: /x\xDC00\n"},
     {L"dirpick cd C:\\ T a\"b c\"d", L"", 0, F, 255, L"", L"Invalid option: ab cd\n"},
@@ -63,7 +71,11 @@ const Row kRows[] = {
     {L"dirpick cd \"%R\\\x00C4pfel\" T /bare /noquote /backslash", L"Z:\\tmp", IDOK, F, 0, L"%R\\\x00C4pfel\\\r\n"},
     {L"dirpick - \"%N\" T /BARE", L"C:\\", IDOK, F, 255, L"", L"%Cswitch the console to UTF-8 first (chcp 65001)\n"},
     {L"dirpick - C:\\ T /batch /bare", L"", 0, F, 255, L"", L"%P"},
-    {L"dirpick - C:\\ T /bare /batch", L"", 0, Stream::Unseen, 255, L"", L"%P"},
+    {L"dirpick - shell:Persnal T /bare /batch", L"", 0, Stream::Unseen, 255, L"", L"%P"},
+    {L"dirpick cd shell:Persnal", L"", 0, Stream::Unseen, 255, L"", L"Dirpick: \"shell:Persnal%K"},
+    {L"dirpick cd shell:ControlPanelFolder", L"", 0, F, 255, L"", L"Dirpick: \"shell:ControlPanelFolder%K"},
+    {L"dirpick cd shell:Personal", L"C:\\", IDOK, F, 0, L"cd \"%D\"\r\n", L""},
+    {L"dirpick pushd \"SHELL:documents\\Projects\" T", L"C:\\", IDOK, F, 0, L"pushd \"%D\\Projects\"\r\n", L""},
     {L"dirpick cd C:\\ /timeout:0", L"", 0, Stream::Unseen, 255, L"", L"Invalid option: /timeout:0\n"},
     {L"dirpick cd C:\\ /TIMEOUT:86401", L"", 0, F, 255, L"", L"Invalid option: /TIMEOUT:86401\n"},
     {L"dirpick cd C:\\ /timeout:", L"", 0, F, 255, L"", L"Invalid option: /timeout:\n"},
@@ -89,7 +101,8 @@ struct Dirpick : TempFolder {
     const std::pair<std::wstring, std::wstring> names[] = {
         {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage},
         {L"%B", root + L"\\50%off R&D^5"}, {L"%L", std::wstring(32749, L'w')}, {L"%O", options},
-        {L"%S", L"C:\\windows\\system32"},
+        {L"%S", L"C:\\windows\\system32"}, {L"%D", root + L"\\Moved Docs"},
+        {L"%K", L"\" names no known folder with a path on disk\n"},
         {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},
         {L"%P", L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 L"/batch for a temporary script\n"}};
@@ -101,13 +114,22 @@ struct Dirpick : TempFolder {
 }  // namespace
 
 // Every dialog is answered while the test's own window, of another process, is in the foreground: it
-// must own none. With /center and no console window a dialog is centred on the work area.
+// must own none. With /center and no console window a dialog is centred on the work area. Documents
+// is moved away, as OneDrive moves it; shell:Personal must follow it.
 TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
+  constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  wchar_t saved[MAX_PATH];
+  DWORD bytes = sizeof(saved);
+  RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", RRF_RT_ANY | RRF_NOEXPAND, nullptr, saved, &bytes);
+  std::wstring moved = root + L"\\Moved Docs";
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_SZ, moved.c_str(), 2 * moved.size() + 2);
   RECT area;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99, 0, 0, 0, 0);
   SetForegroundWindow(mine);
-  for (const wchar_t* folder : {L"Work\\Inner", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5", L"\x00C4pfel"}) make(folder);
+  for (const wchar_t* folder : {L"Work\\Inner", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5", L"\x00C4pfel",
+                                L"Moved Docs\\Projects"})
+    make(folder);
   for (const Row& row : kRows) {
     Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream});
     SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
@@ -129,6 +151,7 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
     EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);
   }
   DestroyWindow(mine);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, saved, bytes);
 }
 
 // Start folders around MAX_PATH: 259 characters go as a path text, 260 and more as an item list

@@ -7,6 +7,7 @@
 #include "cmdline/params.h"
 #include "console/channel.h"
 #include "dialog/browser.h"
+#include "dialog/known_folder.h"
 #include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
@@ -39,6 +40,17 @@ constexpr char kUsage[] =
     "WindowTitle\r\n"
     "    whatever you want to show in the title bar \r\n";
 static_assert(sizeof(kUsage) - 1 == 251);
+constexpr char kOptionsUsage[] =
+    "Options\r\n"
+    "    /noquote      write the folder without double quotes\r\n"
+    "    /noquotes     the same as /noquote\r\n"
+    "    /backslash    keep the folder's trailing backslash\r\n"
+    "    /center       open the dialog centred over the console window\r\n"
+    "    /batch        escape the line for a temporary batch file, in its code page\r\n"
+    "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
+    "    /bare         write the folder alone (give - as the CommandString)\r\n"
+    "    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
+    "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
 
 constexpr wchar_t kInvalidOption[] = L"Invalid option: ";
 constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written";
@@ -52,6 +64,8 @@ constexpr wchar_t kBareWithBatch[] =
     L"/batch for a temporary script";
 constexpr wchar_t kNoDesktop[] = L"Dirpick: there is no visible desktop to show the folder dialog on";
 constexpr wchar_t kUnreadable[] = L"Dirpick: the chosen folder's path could not be read whole";
+constexpr wchar_t kUnknownFolderStart[] = L"Dirpick: \"";
+constexpr wchar_t kUnknownFolderEnd[] = L"\" names no known folder with a path on disk";
 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kFullPathRoom = MAX_PATH;
@@ -84,6 +98,7 @@ void write_usage() {
   const wchar_t* const banner[] = {kBannerStart, kVersion, kBannerMiddle, kRights, L"\r\n"};
   for (const wchar_t* piece : banner) ws_append(piece);
   text_decode(kUsage, -1, ENC_ANSI, ws_mark());
+  text_decode(kOptionsUsage, -1, ENC_ANSI, ws_mark());
   write_error_line(ws_text_at(mark));
   ws_rewind(mark);
 }
@@ -187,13 +202,15 @@ void driver_run() {
   }
 
   param_next(mark);
-  full_path(ws_text_at(mark), mark);
+  // A known folder's name is looked up once the options have been checked.
+  bool known_folder = is_known_folder_name(ws_text_at(mark));
+  if (!known_folder) full_path(ws_text_at(mark), mark);
   string_assign(&InitialDir, mark);
   if (is_empty(InitialDir)) {
     string_curdir(mark);
     string_assign(&InitialDir, mark);
   }
-  ensure_trailing_backslash(&InitialDir);
+  if (!known_folder) ensure_trailing_backslash(&InitialDir);
 
   option_flags = OPT_QUOTE;
   // Every parameter is read: scripts pass "" or an unset %TITLE% for the title, and options behind
@@ -226,6 +243,18 @@ void driver_run() {
     return;
   }
   if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(kBareWithBatch, kExitInvalid);
+  if (known_folder) {
+    // A mistyped name must never open another folder.
+    if (!known_folder_path(InitialDir, mark)) {
+      const wchar_t* const message[] = {kUnknownFolderStart, InitialDir, kUnknownFolderEnd};
+      for (const wchar_t* piece : message) ws_append(piece);
+      stop(ws_text_at(mark), kExitInvalid);
+      return ws_rewind(mark);
+    }
+    full_path(ws_text_at(mark), mark);
+    string_assign(&InitialDir, mark);
+    ensure_trailing_backslash(&InitialDir);
+  }
   if (!desktop_visible()) return stop(kNoDesktop, kExitUnanswered);
 
   browse_placement.center = option_flags & OPT_CENTER;
