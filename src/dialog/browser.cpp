@@ -36,7 +36,7 @@ IFileDialog* shown_file_dialog;
 bool timed_out;
 UINT_PTR limit_timer;
 HANDLE last_resort;
-constexpr DWORD kGraceMs = 1000;
+constexpr DWORD kGraceMs = 500;
 
 // Closes the dialog as a cancel would; the outcome then tells the two apart.
 void close_shown_dialog() {

@@ -19,7 +19,7 @@ extern BrowsePlacement browse_placement;
 extern int browse_modern_dialog;
 
 // Milliseconds from just before a dialog shows until it closes unanswered; 0: no limit. A dialog that
-// cannot close then (a box over it) ends the process with kExitUnanswered a second later.
+// cannot close then (a box over it) ends the process with kExitUnanswered half a second later.
 extern UINT browse_timeout_ms;
 constexpr UINT kExitUnanswered = 2;
 
