@@ -82,7 +82,8 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ T /modern /timeout:1", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
-    {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60 /center", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
+    {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60 /center", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
+     L"Inner"},
     {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", L"Dirpick: the result line could not be written\n"},
 };
