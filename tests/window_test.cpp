@@ -101,6 +101,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
     CoInitialize(nullptr);
     browse_modern_dialog = 1;
     EXPECT_EQ(L"", browse(0, CTRL_BREAK_EVENT)) << "Ctrl+Break cancels the file dialog";
+    console_interrupted = 0;
     for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
     return ws_done(), 0;
   }, &shared, 0, nullptr);
@@ -124,7 +125,9 @@ TEST(Placement, CentredOverWhatIsSeenAndKeptOnTheWorkArea) {
     place_centred(dialog, over);
     GetWindowRect(dialog, &r);
     EXPECT_TRUE(r.right <= area.right && r.bottom <= area.bottom) << r.right << "," << r.bottom;
-    EXPECT_NEAR(area.left + area.right, r.left + r.right, centred ? 4 : 9999) << "not centred on the work area";
+    if (centred) {
+      EXPECT_NEAR(area.left + area.right, r.left + r.right, 4) << "not centred on the work area";
+    }
   }
   for (HWND w : {dialog, hidden, low, edge}) DestroyWindow(w);
 }
@@ -173,6 +176,7 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
     EXPECT_EQ(read, item ? append_item_path(item) : 2) << encoded(path);
     EXPECT_EQ(path, std::wstring(ws_text_at(0), static_cast<size_t>(workspace_position / 2)));
     ws_rewind(0);
+    if (item) item->Release();  // the stand-ins' Release does nothing
   }
   windows->Release();
   FreeLibrary(module);

@@ -136,6 +136,25 @@ bool apply_timeout(const wchar_t* lowered) {
   return true;
 }
 
+// InitialDir made absolute, a known folder's name looked up first, or the current directory; with one
+// trailing backslash. False, InitialDir untouched, for a name that is no known folder: a mistyped name
+// must never open another folder.
+bool resolve_initial_dir(int mark) {
+  if (!is_known_folder_name(InitialDir)) {
+    ws_append(InitialDir);
+  } else if (!known_folder_path(InitialDir, mark)) {
+    return false;
+  }
+  full_path(ws_text_at(mark), mark);
+  string_assign(&InitialDir, mark);
+  if (is_empty(InitialDir)) {
+    string_curdir(mark);
+    string_assign(&InitialDir, mark);
+  }
+  ensure_trailing_backslash(&InitialDir);
+  return true;
+}
+
 // Ends a run that shows no dialog: one message on standard error, nothing on standard output.
 void stop(const wchar_t* message, int status) {
   write_error_line(message);
@@ -201,16 +220,9 @@ void driver_run() {
     return;
   }
 
+  // Made absolute once the options have been checked: a known folder's name is looked up then.
   param_next(mark);
-  // A known folder's name is looked up once the options have been checked.
-  bool known_folder = is_known_folder_name(ws_text_at(mark));
-  if (!known_folder) full_path(ws_text_at(mark), mark);
   string_assign(&InitialDir, mark);
-  if (is_empty(InitialDir)) {
-    string_curdir(mark);
-    string_assign(&InitialDir, mark);
-  }
-  if (!known_folder) ensure_trailing_backslash(&InitialDir);
 
   option_flags = OPT_QUOTE;
   // Every parameter is read: scripts pass "" or an unset %TITLE% for the title, and options behind
@@ -243,17 +255,11 @@ void driver_run() {
     return;
   }
   if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(kBareWithBatch, kExitInvalid);
-  if (known_folder) {
-    // A mistyped name must never open another folder.
-    if (!known_folder_path(InitialDir, mark)) {
-      const wchar_t* const message[] = {kUnknownFolderStart, InitialDir, kUnknownFolderEnd};
-      for (const wchar_t* piece : message) ws_append(piece);
-      stop(ws_text_at(mark), kExitInvalid);
-      return ws_rewind(mark);
-    }
-    full_path(ws_text_at(mark), mark);
-    string_assign(&InitialDir, mark);
-    ensure_trailing_backslash(&InitialDir);
+  if (!resolve_initial_dir(mark)) {
+    const wchar_t* const message[] = {kUnknownFolderStart, InitialDir, kUnknownFolderEnd};
+    for (const wchar_t* piece : message) ws_append(piece);
+    stop(ws_text_at(mark), kExitInvalid);
+    return ws_rewind(mark);
   }
   if (!desktop_visible()) return stop(kNoDesktop, kExitUnanswered);
 

@@ -38,19 +38,21 @@ UINT_PTR limit_timer;
 HANDLE last_resort;
 constexpr DWORD kGraceMs = 500;
 
-// Closes the dialog as a cancel would; the outcome then tells the two apart.
-void close_shown_dialog() {
-  if (shown_file_dialog) {
-    shown_file_dialog->Close(HRESULT_FROM_WIN32(ERROR_TIMEOUT));
-  } else if (shown_window) {
-    PostMessageW(shown_window, WM_COMMAND, IDCANCEL, 0);
-  }
+// A cancel, as the user's would be; safe from any thread (Ctrl+C comes on the console's own).
+void cancel_shown_dialog() {
+  if (HWND window = shown_window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
 }
 
+// Closes the dialog as a cancel would; the outcome then tells the two apart. The file dialog
+// closes without its window being known.
 void CALLBACK time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   timed_out = true;
-  close_shown_dialog();
+  if (shown_file_dialog) {
+    shown_file_dialog->Close(HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+  } else {
+    cancel_shown_dialog();
+  }
 }
 
 // A box over the dialog (an error during navigation, say) runs its own message loop and keeps the
@@ -74,17 +76,12 @@ void dialog_ended() {
   shown_window = nullptr;
 }
 
-// Runs on the console's control thread; a posted cancel is safe from any thread.
-void cancel_on_interrupt() {
-  if (HWND window = shown_window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-}
-
 // Once a dialog's window is known: centred when asked, and cancelled if Ctrl+C came first.
 void dialog_shown(HWND window) {
   if (shown_window == window) return;
   shown_window = window;
   if (browse_placement.center) place_centred(window, browse_placement.over);
-  if (console_interrupted) cancel_on_interrupt();
+  if (console_interrupted) cancel_shown_dialog();
 }
 
 // The file dialog's own window, from its events: the first window activated on the thread may be
@@ -232,8 +229,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     CoInitialize(nullptr);
   }
   ws_reserve(0, start)[0] = 0;
-  interrupt_hook = cancel_on_interrupt;
-  if (console_interrupted) return BROWSE_CANCELLED;
+  interrupt_hook = cancel_shown_dialog;
   HMODULE module = shell_load();
   if (!module) return BROWSE_CANCELLED;
 
