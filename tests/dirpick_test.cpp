@@ -88,6 +88,17 @@ const Row kRows[] = {
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", L"Dirpick: the result line could not be written\n"},
 };
 
+// The folder a result line names, as the answerer waits for it: from its drive letter on, unescaped,
+// without a trailing backslash.
+std::wstring folder_in(const std::wstring& out) {
+  size_t at = out.rfind(L":\\");
+  std::wstring folder;
+  bool quoted = at != std::wstring::npos && at > 1 && out[at - 2] == L'"';  // a caret escapes outside quotes
+  for (size_t i = at - 1; at != std::wstring::npos && i < out.find_first_of(L"\"\r", at); ++i)
+    folder += out[i += (out[i] == L'^' && !quoted) || (out[i] == L'%' && out[i + 1] == L'%')];
+  return folder.empty() || folder.back() != L'\\' ? folder : folder.substr(0, folder.size() - 1);
+}
+
 struct Dirpick : TempFolder {
   std::wstring subst(std::wstring text) {
     std::wstring options;
@@ -125,8 +136,10 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
                                 L"Moved Docs\\Projects"})
     make(folder);
   for (const Row& row : kRows) {
-    Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream});
     SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
+    Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream, L"dirpick.exe",
+                    folder_in(subst(row.out))});
+    if (r.exit_code == 0xDEAD) break;  // not started, or killed: the rows after it would only wait too
     EXPECT_EQ(row.exit_code, r.exit_code);
     std::wstring line = row.line;
     CharLowerBuffW(line.data(), static_cast<DWORD>(line.size()));
@@ -160,7 +173,8 @@ TEST_F(Dirpick, LongStartFoldersNeverSelectACutNameAndLongResultsComeBackWhole) 
     EXPECT_EQ(folder.size() == 259, sibling_picked) << folder.size() << ": " << out;
   }
   std::wstring leaf = make(base.substr(root.size() + 1) + L"\\Leaf-folder-beyond-the-path-buffer");
-  Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28"});
+  Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28",
+                .pick = base});
   EXPECT_EQ(encoded(L"cd \"" + leaf + L"\"\r\n"), r.out) << leaf.size() << " characters, picked in the tree";
 }
 
@@ -174,7 +188,8 @@ void override_dll(const std::wstring& exe, const wchar_t* dll, const wchar_t* ho
 // Without the file dialog (comdlg32 disabled) /modern shows the tree, with the same arguments.
 TEST_F(Dirpick, ModernFallsBackToTheTreeWhereTheFileDialogCannotBeMade) {
   override_dll(L"dirpick.exe", L"comdlg32", L"");
-  Result r = run({.line = L"dirpick cd C:\\windows Pick /modern", .dir = L"C:\\", .button = IDOK});
+  Result r = run({.line = L"dirpick cd C:\\windows Pick /modern", .dir = L"C:\\", .button = IDOK,
+                  .pick = L"C:\\windows"});
   override_dll(L"dirpick.exe", L"comdlg32", nullptr);
   EXPECT_EQ(L"Browse for Folder|Pick|", r.seen.texts.substr(0, 23)) << "the title above the tree";
   EXPECT_EQ("cd \"C:\\windows\"\r\n", r.out);

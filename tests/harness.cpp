@@ -1,6 +1,8 @@
 // The process runner, the dialog answerer and temporary folders.
 #include "harness.h"
 
+#include <commctrl.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,8 +10,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr DWORD kPastSettlePauseMs = 150;
-
 HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
   return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition, 0, nullptr);
@@ -63,23 +63,94 @@ HWND dialog_of(DWORD process_id) {
   return dialog;
 }
 
-Seen answer_dialog(DWORD process_id, int button, HANDLE process, const std::function<std::wstring()>& while_up,
-                   const wchar_t* type) {
-  HWND dialog = nullptr, tree = nullptr;
+// The tree's selected folder as a path ("C:\windows"), read item by item through a buffer in the
+// dialog's process: its texts up to the drive's " (C:)", then each folder's name.
+std::wstring tree_selection(HWND tree) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(tree, &id);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+  std::wstring path;
+  for (auto item = TreeView_GetSelection(tree); remote && item; item = TreeView_GetParent(tree, item)) {
+    TVITEMW ask = {.mask = TVIF_TEXT, .hItem = item, .pszText = reinterpret_cast<wchar_t*>(remote + 512)};
+    ask.cchTextMax = 1000;
+    wchar_t name[1000] = {};
+    WriteProcessMemory(process, remote, &ask, sizeof(ask), nullptr);
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote + 512, name, sizeof(name) - 2, nullptr);
+    size_t drive = std::wstring(name).rfind(L":)");
+    path = drive == std::wstring::npos ? L"\\" + std::wstring(name) + path : std::wstring(name + drive - 1, 2) + path;
+    if (drive != std::wstring::npos) break;
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return path;
+}
+
+// The screen as a BMP file, build/screenshots/NAME.bmp, for a row whose dialog never showed what it expected.
+void photograph(std::wstring name) {
+  for (wchar_t& c : name) c = iswalnum(c) ? c : L'-';
+  HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+  BITMAPINFOHEADER info = {sizeof(info), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 1, 32};
+  void* bits = nullptr;
+  HBITMAP shot = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  SelectObject(memory, shot);
+  BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, 0, 0, SRCCOPY);
+  DWORD size = info.biWidth * info.biHeight * 4, head = sizeof(BITMAPFILEHEADER) + sizeof(info);
+  BITMAPFILEHEADER file = {0x4D42, head + size, 0, 0, head};
+  fs::path folder = fs::path(sibling(L"")).parent_path().parent_path() / "screenshots";
+  fs::create_directories(folder);
+  std::ofstream(folder / (name.substr(0, 60) + L".bmp"), std::ios::binary)
+      .write(reinterpret_cast<char*>(&file), sizeof(file)).write(reinterpret_cast<char*>(&info), sizeof(info))
+      .write(static_cast<char*>(bits), size);
+  DeleteObject(shot), DeleteDC(memory), ReleaseDC(nullptr, screen);
+}
+
+Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const std::function<std::wstring()>& while_up) {
+  HWND dialog = nullptr, tree = nullptr, name_box = nullptr;
   for (int tries = 0; tries < 1000 && !(dialog = dialog_of(process_id)); ++tries)
     if (process ? WaitForSingleObject(process, 20) == WAIT_OBJECT_0 : (Sleep(20), false)) break;
-  if (!dialog) return {};
-  if (button == IDOK) Sleep(kPastSettlePauseMs);  // a cancel needs no settled preselection
+  if (!dialog) {
+    bool ended = process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    ADD_FAILURE() << "no dialog appeared; the program " << (ended ? "ended" : "still runs");
+    return {};
+  }
   Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
   GetWindowRect(dialog, &seen.rect);
   each_window(dialog, [&](HWND w) {
     if (class_of(w) == L"Static") seen.texts += text_of(w);
     return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
   });
-  for (const wchar_t* key = type && *type == L'\t' ? type + 1 : L""; *key; ++key, Sleep(kPastSettlePauseMs))
-    PostMessageW(tree, WM_KEYDOWN, *key, 0);
-  if (type && *type != L'\t') SetWindowTextW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), type);
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
+  bool typed = how.type && *how.type != L'\t';
+  if (typed) SetWindowTextW(name_box = FindWindowExW(dialog, nullptr, L"Edit", nullptr), how.type);
+  // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree,
+  // the typed name in the file dialog's box; for a cancel, the focus.
+  auto shows = [&]() -> std::wstring {
+    if (how.button == IDCANCEL) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
+    wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
+    if (typed) SendMessageW(name_box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    if (typed) return text + std::wstring(L"|");
+    return tree ? tree_selection(tree) : L"";
+  };
+  std::wstring want = how.button == IDCANCEL ? L"focused" : typed ? std::wstring(how.type) + L"|" : how.pick;
+  std::wstring last = L"?", now;
+  for (ULONGLONG until = GetTickCount64() + 20000; how.button && GetTickCount64() < until && IsWindow(dialog);
+       Sleep(30)) {
+    now = shows();
+    bool fits = want.empty() ? !now.empty() : CompareStringOrdinal(now.data(), -1, want.data(), -1, TRUE) == CSTR_EQUAL;
+    if (fits && now == last) break;
+    last = fits ? now : L"?";
+  }
+  if (how.button && now != last) {
+    ADD_FAILURE() << "the dialog never showed " << encoded(want) << ": " << encoded(seen.texts + now);
+    photograph(how.line.empty() ? L"window-test" : how.line);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return seen;
+  }
+  // Keys go to the tree by SendMessage: each is handled (a folder expanded, say) before the next.
+  for (const wchar_t* key = how.type && *how.type == L'\t' ? how.type + 1 : L""; *key; ++key)
+    SendMessageW(tree, WM_KEYDOWN, *key, 0);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
   return seen;
 }
 
@@ -105,11 +176,11 @@ Result run(const Launch& how) {
     if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
   Result result;
   char buffer[4096];
-  EXPECT_TRUE(started) << encoded(how.line);
+  EXPECT_TRUE(started) << "Wine could not start the program, error " << GetLastError() << ": " << encoded(how.line);
   if (started) {
-    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how.button, pi.hProcess, {}, how.type);
+    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how, pi.hProcess);
     // A pipe is read only after the exit, as callers that wait first read it.
-    for (ULONGLONG until = began + (pipe ? 10000 : 30000); GetTickCount64() < until;)
+    for (ULONGLONG until = GetTickCount64() + 10000; GetTickCount64() < until;)
       if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
       else if (HWND up = dialog_of(pi.dwProcessId)) result.dialogs.insert(up), result.up_ms = GetTickCount64() - began;
     bool ended = WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;

@@ -21,13 +21,15 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
 
 // The exact command line (program name included) and working folder; the button for the dialog (0:
 // nobody answers) and a name typed into its name box first (with a leading '\t': virtual keys
-// pressed in its tree); the program beside the test executable, or a full path.
+// pressed in its tree); the program beside the test executable, or a full path; the folder the tree
+// must show selected before anything is pressed (empty: any).
 struct Launch {
   std::wstring line, dir;
   int button = 0;
   const wchar_t* type = nullptr;
   Stream stream = Stream::File;
   const wchar_t* program = L"dirpick.exe";
+  std::wstring pick = L"";
 };
 
 struct Result {  // up_ms: when a dialog of the child was last seen, from its start; dialogs: how many
@@ -41,11 +43,12 @@ struct Result {  // up_ms: when a dialog of the child was last seen, from its st
 std::wstring sibling(const wchar_t* name);
 // Starts the program, answers its dialog when asked to, and expects it to end by itself.
 Result run(const Launch& how);
-// Waits for a visible dialog-class window of the process (0: this one), notes what it shows and
-// what while_up returns, and presses the button (OK after the tool's settle pause) having typed
-// what Launch::type says.
-Seen answer_dialog(DWORD process_id, int button, HANDLE process = nullptr,
-                   const std::function<std::wstring()>& while_up = {}, const wchar_t* type = nullptr);
+// Waits for a visible dialog-class window of the process (0: this one), notes what it shows and what
+// while_up returns, and once it shows what the launch expects, presses its button having typed what
+// Launch::type says. Each wait is bounded; one that runs out fails with what the dialog showed, a
+// picture of the screen, and a cancel.
+Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process = nullptr,
+                   const std::function<std::wstring()>& while_up = {});
 std::string encoded(const std::wstring& text, UINT code_page = CP_UTF8);
 std::string utf16(const std::wstring& text);
 // The file's bytes; the file is deleted.

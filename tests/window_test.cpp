@@ -70,14 +70,14 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       return text;
     };
     auto browse = [&](int button, int ctrl = -1) {  // a console control event while the dialog is up
-      std::pair<int, Seen> answer = {button, {}};
+      std::pair<Launch, Seen> answer = {{.button = button, .pick = button ? s->work : L""}, {}};
       std::function<std::wstring()> while_up = [&] {  // the state first, then the event
         std::wstring noted = state();
         return ctrl < 0 || close_event_handler(ctrl) ? noted : L"refused";
       };
       std::pair<decltype(&answer), decltype(&while_up)> both = {&answer, &while_up};
       HANDLE answerer = CreateThread(nullptr, 0, [](void* a) -> DWORD {
-        auto* both = static_cast<std::pair<std::pair<int, Seen>*, std::function<std::wstring()>*>*>(a);
+        auto* both = static_cast<std::pair<std::pair<Launch, Seen>*, std::function<std::wstring()>*>*>(a);
         return both->first->second = answer_dialog(0, both->first->first, nullptr, *both->second), 0;
       }, &both, 0, nullptr);
       ws_append(L"before");
