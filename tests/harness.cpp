@@ -87,25 +87,6 @@ std::wstring tree_selection(HWND tree) {
   return path;
 }
 
-// The screen as a BMP file, build/screenshots/NAME.bmp, for a row whose dialog never showed what it expected.
-void photograph(std::wstring name) {
-  for (wchar_t& c : name) c = iswalnum(c) ? c : L'-';
-  HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-  BITMAPINFOHEADER info = {sizeof(info), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 1, 32};
-  void* bits = nullptr;
-  HBITMAP shot = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-  SelectObject(memory, shot);
-  BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, 0, 0, SRCCOPY);
-  DWORD size = info.biWidth * info.biHeight * 4, head = sizeof(BITMAPFILEHEADER) + sizeof(info);
-  BITMAPFILEHEADER file = {0x4D42, head + size, 0, 0, head};
-  fs::path folder = fs::path(sibling(L"")).parent_path().parent_path() / "screenshots";
-  fs::create_directories(folder);
-  std::ofstream(folder / (name.substr(0, 60) + L".bmp"), std::ios::binary)
-      .write(reinterpret_cast<char*>(&file), sizeof(file)).write(reinterpret_cast<char*>(&info), sizeof(info))
-      .write(static_cast<char*>(bits), size);
-  DeleteObject(shot), DeleteDC(memory), ReleaseDC(nullptr, screen);
-}
-
 Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const std::function<std::wstring()>& while_up) {
   HWND dialog = nullptr, tree = nullptr, name_box = nullptr;
   for (int tries = 0; tries < 1000 && !(dialog = dialog_of(process_id)); ++tries)
@@ -143,7 +124,6 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
   }
   if (how.button && now != last) {
     ADD_FAILURE() << "the dialog never showed " << encoded(want) << ": " << encoded(seen.texts + now);
-    photograph(how.line.empty() ? L"window-test" : how.line);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return seen;
   }

@@ -45,8 +45,8 @@ std::wstring sibling(const wchar_t* name);
 Result run(const Launch& how);
 // Waits for a visible dialog-class window of the process (0: this one), notes what it shows and what
 // while_up returns, and once it shows what the launch expects, presses its button having typed what
-// Launch::type says. Each wait is bounded; one that runs out fails with what the dialog showed, a
-// picture of the screen, and a cancel.
+// Launch::type says. Each wait is bounded; one that runs out fails with what the dialog showed, and
+// cancels it.
 Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process = nullptr,
                    const std::function<std::wstring()>& while_up = {});
 std::string encoded(const std::wstring& text, UINT code_page = CP_UTF8);

@@ -10,7 +10,9 @@ source "$(dirname "$0")/../scripts/common.sh"
 # CI runs without a terminal; tmux still wants to know what its panes emulate.
 export TERM=${TERM:-xterm} WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="$(winepath -w "$build/bin")"
-work=$(mktemp -d /tmp/dirpick-workflow.XXXXXX)
+# Its folders live in the build tree, not in /tmp: under Wine, lookups of a folder whose parent other
+# processes fill and empty at the same time (a compiler in /tmp) can miss it.
+work=$(mktemp -d "$build/workflow.XXXXXX")
 trap 'rm -rf "$work"; tmux -L "dirpick-$$" kill-server 2>/dev/null' EXIT
 passed=0 failed=0
 check() {  # name expected actual
