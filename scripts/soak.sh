@@ -36,7 +36,7 @@ for n in $(seq 1 "$runs"); do
   else
     failed=$((failed + 1))
     # The failing CTest entries and the rows that name themselves.
-    grep -E '^\s*[0-9]+ - |^FAILED |never showed|no dialog appeared|did not end|could not start' "$log" |
+    grep -E '^\s*[0-9]+ - |^FAILED |never showed|stayed up|no dialog appeared|did not end|could not start' "$log" |
       sed "s|^|run $n: |" | sort -u
   fi
   rm -rf "$clone"

@@ -45,19 +45,39 @@ void each_window(HWND parent, Visit visit) {
 }
 }  // namespace
 
+// The whole screen as a BMP file beside the test executable, named by the row; its path.
+std::string photograph(const std::wstring& row) {
+  std::wstring name = L"failed-" + row.substr(0, 60) + L".bmp";
+  for (wchar_t& c : name) c = iswalnum(c) || c == L'.' ? c : L'-';
+  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ before = SelectObject(copy, bitmap);
+  BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24};
+  std::string pixels((width * 3 + 3) / 4 * 4 * height, '\0');
+  GetDIBits(copy, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DWORD header = sizeof(BITMAPFILEHEADER) + sizeof(info);
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(header + pixels.size()), 0, 0, header};
+  std::ofstream(fs::path(sibling(name.c_str())), std::ios::binary).write(reinterpret_cast<char*>(&file), sizeof(file))
+      .write(reinterpret_cast<char*>(&info), sizeof(info)) << pixels;
+  DeleteObject(SelectObject(copy, before)), DeleteDC(copy), ReleaseDC(nullptr, screen);
+  return encoded(sibling(name.c_str()));
+}
+
 std::wstring sibling(const wchar_t* name) {
   if (name[0] && name[1] == L':') return name;
   wchar_t self[MAX_PATH];
   return fs::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))).replace_filename(name);
 }
 
-// A visible dialog-class window of the process (0: this one).
+// A visible dialog-class window of the process (0: this one; kAnyOther: any but this one).
 HWND dialog_of(DWORD process_id) {
   HWND dialog = nullptr;
   each_window(nullptr, [&](HWND w) {
-    DWORD owner = 0;
+    DWORD owner = 0, me = GetCurrentProcessId();
     GetWindowThreadProcessId(w, &owner);
-    bool ours = owner == (process_id ? process_id : GetCurrentProcessId());
+    bool ours = process_id == kAnyOther ? owner != me : owner == (process_id ? process_id : me);
     return !(dialog = ours && IsWindowVisible(w) && class_of(w) == L"#32770" ? w : nullptr);
   });
   return dialog;
@@ -97,7 +117,6 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     return {};
   }
   Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
-  GetWindowRect(dialog, &seen.rect);
   each_window(dialog, [&](HWND w) {
     if (class_of(w) == L"Static") seen.texts += text_of(w);
     return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
@@ -122,16 +141,19 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (fits && now == last) break;
     last = fits ? now : L"?";
   }
-  if (how.button && now != last) {
-    ADD_FAILURE() << "the dialog never showed " << encoded(want) << ": " << encoded(seen.texts + now);
+  auto give_up = [&](const std::string& why) {  // with a picture of the screen, named by the row
+    ADD_FAILURE() << why << "; the screen: " << photograph(how.line);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return seen;
-  }
+  };
+  if (how.button && now != last) return give_up("the dialog never showed " + encoded(want + L": " + seen.texts + now));
+  GetWindowRect(dialog, &seen.rect);
   // Keys go to the tree by SendMessage: each is handled (a folder expanded, say) before the next.
   for (const wchar_t* key = how.type && *how.type == L'\t' ? how.type + 1 : L""; *key; ++key)
     SendMessageW(tree, WM_KEYDOWN, *key, 0);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
-  return seen;
+  for (int tries = 0; tries < 500 && IsWindow(dialog); ++tries) Sleep(20);
+  return IsWindow(dialog) ? give_up("the dialog stayed up after the answer: " + encoded(seen.texts)) : seen;
 }
 
 Result run(const Launch& how) {

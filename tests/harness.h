@@ -40,13 +40,14 @@ struct Result {  // up_ms: when a dialog of the child was last seen, from its st
   std::set<HWND> dialogs;
 };
 
+constexpr DWORD kAnyOther = ~0u;  // a dialog of any process but this one
 std::wstring sibling(const wchar_t* name);
 // Starts the program, answers its dialog when asked to, and expects it to end by itself.
 Result run(const Launch& how);
 // Waits for a visible dialog-class window of the process (0: this one), notes what it shows and what
 // while_up returns, and once it shows what the launch expects, presses its button having typed what
-// Launch::type says. Each wait is bounded; one that runs out fails with what the dialog showed, and
-// cancels it.
+// Launch::type says, then waits for it to close. Each wait is bounded; one that runs out fails with
+// what the dialog showed and a picture of the screen named by Launch::line, and cancels the dialog.
 Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process = nullptr,
                    const std::function<std::wstring()>& while_up = {});
 std::string encoded(const std::wstring& text, UINT code_page = CP_UTF8);

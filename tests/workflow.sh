@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The workflow as a user meets it: batch scripts run by Wine's cmd.exe with the dialog answered by
-# real key input, and real consoles (tmux, and Wine's windowed console for /center).
+# The workflow as a user meets it: batch scripts run by Wine's cmd.exe with the dialog answered as
+# the C++ tests answer theirs, and real consoles (tmux, and Wine's windowed console for /center).
 # Usage: workflow.sh BUILD_DIR
 set -uo pipefail
 build=$(cd "${1:?build dir}" && pwd)
@@ -19,41 +19,39 @@ check() {  # name expected actual
   [ "$2" == "$3" ] && passed=$((passed + 1)) && return
   failed=$((failed + 1)) && printf 'FAILED %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
 }
-answer() {  # keys [caption]: waits for a new dialog, lets its selection settle, types the keys
-  wait_for_no_dialog
-  local w=$(find_dialog 200 0.05 "${2:-}")
-  [ -n "$w" ] || { echo "no dialog appeared"; return 1; }
-  sleep 0.25
-  press_key "$w" "$1"
+# The C++ tests' answerer: once the next dialog shows the folder (or the typed name), it presses the
+# button (1 OK, 2 Cancel) and waits for the dialog to close; it prints the dialog's centre "x y".
+answer() {  # row button folder [name]
+  wine "$build/bin/answer.exe" "$@" 2>/dev/null | tr -d '\r'
 }
 win() { winepath -w "$1" 2>/dev/null; }
-run_bat() {  # key folder line...: runs the lines as a batch file in the folder, the dialog answered
-  printf '%s\r\n' '@echo off' "${@:3}" >"$work/run.bat"
-  answer "$1" &
-  (cd "$2" && timeout 60 wine cmd /c "$(win "$work/run.bat")" 2>/dev/null | tr -d '\r')
+run_bat() {  # button pick folder line...: runs the lines as a batch file in the folder, the dialog answered
+  printf '%s\r\n' '@echo off' "${@:4}" >"$work/run.bat"
+  answer "${*:4}" "$1" "$(win "$2")" >&2 &
+  (cd "$3" && timeout 60 wine cmd /c "$(win "$work/run.bat")" 2>/dev/null | tr -d '\r')
   wait
 }
 
 mkdir -p "$work/Projects/Alpha Beta" "$work/start"
 cp "$(dirname "$0")"/../examples/*.bat "$work/"
 alpha=$(win "$work/Projects/Alpha Beta") start=$(win "$work/start")
-example() { run_bat "$1" "$work/start" "call ..\\$2 \"$alpha\""; }
-check "cd ends in the picked folder" "Now in $alpha" "$(example Return cd-to-picked.bat)"
-check "cancel stays in place" "Cancelled, still in $start" "$(example Escape cd-to-picked.bat)"
-check "set stores the folder" "Target is \"$alpha\"" "$(example Return set-variable.bat)"
+example() { run_bat "$1" "$work/Projects/Alpha Beta" "$work/start" "call ..\\$2 \"$alpha\""; }
+check "cd ends in the picked folder" "Now in $alpha" "$(example 1 cd-to-picked.bat)"
+check "cancel stays in place" "Cancelled, still in $start" "$(example 2 cd-to-picked.bat)"
+check "set stores the folder" "Target is \"$alpha\"" "$(example 1 set-variable.bat)"
 
 # /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads
 # it in, with its percent signs and ampersand intact. Wine's cmd.exe expands percent signs again
 # inside an expanded variable (Windows does not), so the check reads the variable delayed.
 odd="$work/Jösé 50%off R&D %PATH%"
 mkdir -p "$odd" && touch "$odd/marker.txt"
-check "/batch round-trips an odd folder through cmd.exe" found "$(run_bat Return "$odd" \
+check "/batch round-trips an odd folder through cmd.exe" found "$(run_bat 1 "$odd" "$odd" \
   'setlocal EnableDelayedExpansion' 'dirpick "set PICKED=" "" Pick /batch > "%TEMP%\pick.cmd"' \
   'call "%TEMP%\pick.cmd"' 'cd /d C:\' 'cd /d !PICKED!' 'if exist marker.txt (echo found) else (echo missing)')"
 # /bare captured by for /f, the way scripts read an answer in one line: % & ^ and parentheses intact.
 bare="$work/50%off R&D^5 (x)"
 mkdir -p "$bare"
-check "for /f captures the /bare folder exactly" "$(win "$bare")" "$(run_bat Return "$bare" 'set "dir="' \
+check "for /f captures the /bare folder exactly" "$(win "$bare")" "$(run_bat 1 "$bare" "$bare" 'set "dir="' \
   "for /f \"delims=\" %%d in ('dirpick - \"\" Pick /bare') do set \"dir=%%d\"" 'if not defined dir exit /b 1' \
   'setlocal EnableDelayedExpansion' 'echo !dir!')"
 
@@ -63,7 +61,7 @@ exe="wine '$build/bin/dirpick.exe'" unicode=$(win "$work/Ä€") && mkdir -p "$w
 tmux -u -L "dirpick-$$" new-session -d -x 200 -y 20 -s c "env LANG=C.UTF-8 DISPLAY=$DISPLAY \
   WINEPREFIX=$WINEPREFIX WINEDEBUG=-all sh -c \"$exe 'cd /d Ä€' 'C:\\windows' Console /batch; echo \
   exit=\\\$?; $exe - '$unicode' Console /bare; echo exit=\\\$?; $exe cd C: T /é; echo exit=\\\$?\"; sleep 60"
-answer Return && answer Return
+answer console 1 'C:\windows' >&2 && answer console 1 "$unicode" >&2
 for _ in $(seq 1 100); do tmux -L "dirpick-$$" capture-pane -p -t c | grep -q '^exit=255' && break || sleep 0.1; done
 check "a console shows the result lines as text, refusing nothing, and the error line" "cd /d Ä€ \"C:\\windows\"
 exit=0
@@ -77,15 +75,16 @@ centre() {  # window: "x y" of its centre
   eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null || echo exit)"
   echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
 }
-wait_for_no_dialog
 (cd "$work" && timeout 60 wine wineconsole cmd /c "dirpick cd C:\\windows T /center > NUL" 2>/dev/null) &
-dialog=$(find_dialog) && sleep 0.5
-console=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1)
-check "/center puts the dialog over the console window" "$(centre "$console")" "$(centre "$dialog")"
-press_key "$dialog" Return
-wait
+answer /center 1 'C:\windows' >"$work/centre" &
+for _ in $(seq 1 200); do
+  console=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1) && [ -n "$console" ] && break
+  sleep 0.05
+done
+console=$(centre "$console") && wait
+check "/center puts the dialog over the console window" "$console" "$(cat "$work/centre")"
 # /modern: the file dialog, a subfolder's name typed and Return pressed.
-answer "s y s t e m 3 2 Return" '^Choose a folder$' &
+answer /modern 1 "" system32 >&2 &
 check "/modern returns a typed subfolder" 'cd /d "C:\windows\system32"' \
   "$(timeout 60 wine "$build/bin/dirpick.exe" 'cd /d' C:\\windows 'Choose a folder' /modern 2>/dev/null | tr -d '\r')"
 wait
