@@ -14,6 +14,7 @@ const std::wstring kUsage =
     L"    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
     L"    /bare         write the folder alone (give - as the CommandString)\r\n"
     L"    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
+    L"    /root:PATH    offer only PATH and the folders below it\r\n"
     L"Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n\n";
 
 // %W: the folder Work, %R: the test folder, %N and %B: odd folders, %U: the banner and usage text,
@@ -82,6 +83,20 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ T /modern /timeout:1", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
+    {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
+    {L"dirpick cd \"%W2\" T \"/ROOT:%W\\\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick cd \"\" T /root:Work", L"%R", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick pushd \"%D\\Projects\" T /root:shell:Personal", L"C:\\", IDOK, F, 0, L"pushd \"%D\\Projects\"\r\n",
+     L""},
+    {L"dirpick cd C:\\windows T /modern /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
+    {L"dirpick cd \"%W\" T /modern /root:%W /timeout:3", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\n..\\Work2"},
+    {L"dirpick cd C:\\ T /root:%R\\Gone", L"", 0, Stream::Unseen, 255, L"", L"%Q%R\\Gone\\%E"},
+    {L"dirpick cd C:\\ T /root:C:\\windows\\win.ini", L"", 0, F, 255, L"", L"%QC:\\windows\\win.ini\\%E"},
+    {L"dirpick cd C:\\ T /root:shell:Nope", L"", 0, F, 255, L"", L"%Qshell:Nope%E"},
+    {L"dirpick cd shell:Persnal T /root:shell:Nope", L"", 0, F, 255, L"", L"Dirpick: \"shell:Persnal%K"},
+    {L"dirpick - C:\\ T /root:shell:Nope /bare /batch", L"", 0, F, 255, L"", L"%P"},
+    {L"dirpick cd C:\\ T /root:shell:Nope /x", L"", 0, F, 255, L"", L"Invalid option: /x\n"},
+    {L"dirpick cd C:\\ T /root:", L"", 0, F, 255, L"", L"Invalid option: /root:\n"},
     {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60 /center", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
      L"Inner"},
     {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
@@ -107,7 +122,8 @@ struct Dirpick : TempFolder {
         {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage},
         {L"%B", root + L"\\50%off R&D^5"}, {L"%L", std::wstring(32749, L'w')}, {L"%O", options},
         {L"%S", L"C:\\windows\\system32"}, {L"%D", root + L"\\Moved Docs"},
-        {L"%K", L"\" names no known folder with a path on disk\n"},
+        {L"%K", L"\" names no known folder with a path on disk\n"}, {L"%Q", L"Dirpick: the root \""},
+        {L"%E", L"\" is not an existing folder\n"},
         {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},
         {L"%P", L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 L"/batch for a temporary script\n"}};
@@ -132,8 +148,8 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99, 0, 0, 0, 0);
   SetForegroundWindow(mine);
-  for (const wchar_t* folder : {L"Work\\Inner", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5", L"\x00C4pfel",
-                                L"Moved Docs\\Projects"})
+  for (const wchar_t* folder : {L"Work\\Inner", L"Work2", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5",
+                                L"\x00C4pfel", L"Moved Docs\\Projects"})
     make(folder);
   for (const Row& row : kRows) {
     SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
@@ -153,6 +169,10 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
       EXPECT_GE(r.up_ms + 500, _wtoi(line.c_str() + limit + 9) * 1000ull) << "closed long before the time limit";
       EXPECT_EQ(1u, r.dialogs.size()) << "a second dialog after the time ran out";
     }
+    // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
+    std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\" : L"\\Work\\";
+    bool fenced = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
+    EXPECT_TRUE(fenced || (r.seen.shown + L"\\").find(top) == 0) << encoded(r.seen.shown) << ": the tree is not fenced";
     if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
     EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4);
     EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);

@@ -113,7 +113,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (process ? WaitForSingleObject(process, 20) == WAIT_OBJECT_0 : (Sleep(20), false)) break;
   if (!dialog) {
     bool ended = process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    ADD_FAILURE() << "no dialog appeared; the program " << (ended ? "ended" : "still runs");
+    ADD_FAILURE() << "no dialog appeared" << (!process ? "" : ended ? "; the program ended" : "; the program runs");
     return {};
   }
   Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
@@ -121,10 +121,12 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (class_of(w) == L"Static") seen.texts += text_of(w);
     return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
   });
-  bool typed = how.type && *how.type != L'\t';
-  if (typed) SetWindowTextW(name_box = FindWindowExW(dialog, nullptr, L"Edit", nullptr), how.type);
-  // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree,
-  // the typed name in the file dialog's box; for a cancel, the focus.
+  name_box = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+  // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree
+  // (below a root, from the root's item on), the typed name in the file dialog's box; for a cancel, the
+  // focus.
+  std::wstring lines = how.type ? how.type : L"", line, want, last, now;
+  bool typed = false;
   auto shows = [&]() -> std::wstring {
     if (how.button == IDCANCEL) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
     wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
@@ -132,25 +134,34 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (typed) return text + std::wstring(L"|");
     return tree ? tree_selection(tree) : L"";
   };
-  std::wstring want = how.button == IDCANCEL ? L"focused" : typed ? std::wstring(how.type) + L"|" : how.pick;
-  std::wstring last = L"?", now;
-  for (ULONGLONG until = GetTickCount64() + 20000; how.button && GetTickCount64() < until && IsWindow(dialog);
-       Sleep(30)) {
-    now = shows();
-    bool fits = want.empty() ? !now.empty() : CompareStringOrdinal(now.data(), -1, want.data(), -1, TRUE) == CSTR_EQUAL;
-    if (fits && now == last) break;
-    last = fits ? now : L"?";
-  }
   auto give_up = [&](const std::string& why) {  // with a picture of the screen, named by the row
     ADD_FAILURE() << why << "; the screen: " << photograph(how.line);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return seen;
   };
-  if (how.button && now != last) return give_up("the dialog never showed " + encoded(want + L": " + seen.texts + now));
+  // Line by line, each handled (a navigation, say) before the next: keys go to the tree by
+  // SendMessage, a typed name is confirmed; the last line is the answer.
+  for (size_t from = 0, end = 0; how.button; from = end + 1) {
+    line = lines.substr(from, (end = lines.find(L'\n', from)) - from);
+    bool keys = !line.empty() && line[0] == L'\t';
+    if ((typed = how.type && !keys)) SetWindowTextW(name_box, line.c_str());
+    want = how.button == IDCANCEL ? L"focused" : typed ? line + L"|" : how.pick;
+    last = L"?";
+    for (ULONGLONG until = GetTickCount64() + 20000; GetTickCount64() < until && IsWindow(dialog); Sleep(30)) {
+      now = shows();
+      size_t tail = now.size() <= want.size() && now[0] == L'\\' ? want.size() - now.size() : 0;
+      bool fits = want.empty() ? keys || !now.empty()
+                               : CompareStringOrdinal(now.data(), -1, want.data() + tail, -1, TRUE) == CSTR_EQUAL;
+      if (fits && now == last) break;
+      last = fits ? now : L"?";
+    }
+    if (now != last) return give_up("the dialog never showed " + encoded(want + L": " + seen.texts + now));
+    for (size_t key = 1; keys && key < line.size(); ++key) SendMessageW(tree, WM_KEYDOWN, line[key], 0);
+    if (end == std::wstring::npos) break;
+    if (!keys) SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+  }
+  seen.shown = now;
   GetWindowRect(dialog, &seen.rect);
-  // Keys go to the tree by SendMessage: each is handled (a folder expanded, say) before the next.
-  for (const wchar_t* key = how.type && *how.type == L'\t' ? how.type + 1 : L""; *key; ++key)
-    SendMessageW(tree, WM_KEYDOWN, *key, 0);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
   for (int tries = 0; tries < 500 && IsWindow(dialog); ++tries) Sleep(20);
   return IsWindow(dialog) ? give_up("the dialog stayed up after the answer: " + encoded(seen.texts)) : seen;

@@ -16,13 +16,14 @@ enum class Stream { File, Full, Closed, ErrClosed, Pipe, Unseen };
 struct Seen {  // the dialog as answered: its owner, caption and texts, and what while_up noted
   HWND dialog = nullptr, owner = nullptr;
   std::wstring texts, noted;  // the caption and each static text, each followed by '|'
+  std::wstring shown;         // what it showed when answered: the tree's selection from its top item
   RECT rect = {};
 };
 
 // The exact command line (program name included) and working folder; the button for the dialog (0:
-// nobody answers) and a name typed into its name box first (with a leading '\t': virtual keys
-// pressed in its tree); the program beside the test executable, or a full path; the folder the tree
-// must show selected before anything is pressed (empty: any).
+// nobody answers); what is done first, line by line: a name typed into its name box and confirmed
+// (the last one is the answer), or with a leading '\t' virtual keys pressed in its tree; the program
+// beside the test executable, or a full path; the folder the tree must show selected (empty: any).
 struct Launch {
   std::wstring line, dir;
   int button = 0;

@@ -10,6 +10,7 @@
 #include "runtime/frame.h"
 #include "runtime/lists.h"
 #include "runtime/objects.h"
+#include "strings/conversion.h"
 #include "strings/functions.h"
 #include "strings/workspace.h"
 
@@ -131,7 +132,7 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
                                        {L"CD", L"\\\\?\\UNC\\server\\", "CD \"\\\\?\\UNC\\server\"\r\n"}}) {
     console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     driver_clear();
-    option_flags = OPT_QUOTE;
+    option_flags = OPT_QUOTE, output_encoding_mode = ENC_UTF8;
     string_dup(&CommandString, command);
     string_dup(&Folder, chosen);
     write_result_line();

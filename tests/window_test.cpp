@@ -4,6 +4,10 @@
 #include <vector>
 
 #include "dialog/browser.h"
+#include "dialog/fence.h"
+#include "dialog/placement.h"
+#include "dialog/shown_dialog.h"
+#include "dialog/tree_dialog.h"
 #include "dialog/guard.h"
 #include "dialog/shell_items.h"
 #include "harness.h"
@@ -178,6 +182,18 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
     ws_rewind(0);
     if (item) item->Release();  // the stand-ins' Release does nothing
   }
+  // The file dialog's fence: the root and what lies below it; never a folder beside it or above it.
+  std::wstring fence = make(L"Work\\Inner").substr(0, root.size() + 5), below = fence + L"\\";
+  browse_root = below.c_str();
+  for (auto [path, inside] :
+       {std::pair{fence + L"\\Inner", true}, {fence, true}, {make(L"Work2"), false}, {root, false}}) {
+    IShellItem* item = nullptr;
+    ASSERT_TRUE(SUCCEEDED(shell.item_of_path(path.c_str(), nullptr, IID_PPV_ARGS(&item)))) << encoded(path);
+    EXPECT_EQ(inside ? S_OK : E_ACCESSDENIED, fence_navigation(item)) << encoded(path);
+    EXPECT_EQ(inside ? S_OK : S_FALSE, fence_pick(item)) << encoded(path);
+    item->Release();
+  }
+  browse_root = nullptr;
   windows->Release();
   FreeLibrary(module);
   ws_done();

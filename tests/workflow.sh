@@ -15,9 +15,14 @@ export WINEPATH="$(winepath -w "$build/bin")"
 work=$(mktemp -d "$build/workflow.XXXXXX")
 trap 'rm -rf "$work"; tmux -L "dirpick-$$" kill-server 2>/dev/null' EXIT
 passed=0 failed=0
-check() {  # name expected actual
-  [ "$2" == "$3" ] && passed=$((passed + 1)) && return
-  failed=$((failed + 1)) && printf 'FAILED %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+check() {  # name expected actual; then what Wine said while the row ran, if it failed
+  if [ "$2" == "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)) && printf 'FAILED %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+    grep -v 'Read access denied' "$work/wine.log" 2>/dev/null | sed 's/^/  Wine said: /'
+  fi
+  rm -f "$work/wine.log"
 }
 # The C++ tests' answerer: once the next dialog shows the folder (or the typed name), it presses the
 # button (1 OK, 2 Cancel) and waits for the dialog to close; it prints the dialog's centre "x y".
@@ -28,7 +33,7 @@ win() { winepath -w "$1" 2>/dev/null; }
 run_bat() {  # button pick folder line...: runs the lines as a batch file in the folder, the dialog answered
   printf '%s\r\n' '@echo off' "${@:4}" >"$work/run.bat"
   answer "${*:4}" "$1" "$(win "$2")" >&2 &
-  (cd "$3" && timeout 60 wine cmd /c "$(win "$work/run.bat")" 2>/dev/null | tr -d '\r')
+  (cd "$3" && timeout 60 wine cmd /c "$(win "$work/run.bat")" 2>"$work/wine.log" | tr -d '\r')
   wait
 }
 

@@ -7,13 +7,17 @@
 #include "cmdline/params.h"
 #include "console/channel.h"
 #include "dialog/browser.h"
+#include "dialog/fence.h"
 #include "dialog/known_folder.h"
+#include "dialog/placement.h"
+#include "dialog/time_limit.h"
 #include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
 
 StringVar CommandString;
 StringVar InitialDir;
+StringVar RootDir;
 StringVar WindowTitle;
 StringVar Param;
 StringVar ParamLower;
@@ -50,22 +54,25 @@ constexpr char kOptionsUsage[] =
     "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
     "    /bare         write the folder alone (give - as the CommandString)\r\n"
     "    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
+    "    /root:PATH    offer only PATH and the folders below it\r\n"
     "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
 
-constexpr wchar_t kInvalidOption[] = L"Invalid option: ";
-constexpr wchar_t kLineLost[] = L"Dirpick: the result line could not be written";
+constexpr char kInvalidOption[] = "Invalid option: ";
+constexpr char kLineLost[] = "Dirpick: the result line could not be written";
 // The way out differs: a temporary script can do without /batch, a capturing caller cannot.
-constexpr wchar_t kLineUnfit[] = L"Dirpick: code page %u cannot hold the folder exactly; %s";
-constexpr wchar_t kBatchWayOut[] = L"run chcp 65001 first, or leave out /batch";
-constexpr wchar_t kBareWayOut[] = L"switch the console to UTF-8 first (chcp 65001)";
-constexpr int kLineUnfitRoom = 128;
-constexpr wchar_t kBareWithBatch[] =
-    L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
-    L"/batch for a temporary script";
-constexpr wchar_t kNoDesktop[] = L"Dirpick: there is no visible desktop to show the folder dialog on";
-constexpr wchar_t kUnreadable[] = L"Dirpick: the chosen folder's path could not be read whole";
-constexpr wchar_t kUnknownFolderStart[] = L"Dirpick: \"";
-constexpr wchar_t kUnknownFolderEnd[] = L"\" names no known folder with a path on disk";
+constexpr char kLineUnfitStart[] = "Dirpick: code page ";
+constexpr char kLineUnfitEnd[] = " cannot hold the folder exactly; ";
+constexpr char kBatchWayOut[] = "run chcp 65001 first, or leave out /batch";
+constexpr char kBareWayOut[] = "switch the console to UTF-8 first (chcp 65001)";
+constexpr char kBareWithBatch[] =
+    "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
+    "/batch for a temporary script";
+constexpr char kNoDesktop[] = "Dirpick: there is no visible desktop to show the folder dialog on";
+constexpr char kUnreadable[] = "Dirpick: the chosen folder's path could not be read whole";
+constexpr char kUnknownFolderStart[] = "Dirpick: \"";
+constexpr char kUnknownFolderEnd[] = "\" names no known folder with a path on disk";
+constexpr char kRootStart[] = "Dirpick: the root \"";
+constexpr char kRootEnd[] = "\" is not an existing folder";
 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kFullPathRoom = MAX_PATH;
@@ -75,6 +82,8 @@ constexpr wchar_t kTimeoutWord[] = L"/timeout";
 constexpr int kTimeoutWordLength = sizeof(kTimeoutWord) / sizeof(wchar_t) - 1;
 constexpr long long kTimeoutMaxSeconds = 86400;
 constexpr UINT kMsPerSecond = 1000;
+constexpr wchar_t kRootWord[] = L"/root:";
+constexpr int kRootWordLength = sizeof(kRootWord) / sizeof(wchar_t) - 1;
 
 struct OptionWord {
   const wchar_t* word;
@@ -95,8 +104,12 @@ bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
 
 void write_usage() {
   int mark = ws_mark();
-  const wchar_t* const banner[] = {kBannerStart, kVersion, kBannerMiddle, kRights, L"\r\n"};
-  for (const wchar_t* piece : banner) ws_append(piece);
+  // One append each: a table of pointers would take a writable section of its own.
+  ws_append(kBannerStart);
+  ws_append(kVersion);
+  ws_append(kBannerMiddle);
+  ws_append(kRights);
+  ws_append(L"\r\n");
   text_decode(kUsage, -1, ENC_ANSI, ws_mark());
   text_decode(kOptionsUsage, -1, ENC_ANSI, ws_mark());
   write_error_line(ws_text_at(mark));
@@ -136,23 +149,13 @@ bool apply_timeout(const wchar_t* lowered) {
   return true;
 }
 
-// InitialDir made absolute, a known folder's name looked up first, or the current directory; with one
-// trailing backslash. False, InitialDir untouched, for a name that is no known folder: a mistyped name
-// must never open another folder.
-bool resolve_initial_dir(int mark) {
-  if (!is_known_folder_name(InitialDir)) {
-    ws_append(InitialDir);
-  } else if (!known_folder_path(InitialDir, mark)) {
-    return false;
-  }
-  full_path(ws_text_at(mark), mark);
-  string_assign(&InitialDir, mark);
-  if (is_empty(InitialDir)) {
-    string_curdir(mark);
-    string_assign(&InitialDir, mark);
-  }
-  ensure_trailing_backslash(&InitialDir);
-  return true;
+// Messages are kept as 8-bit text, as the usage text is (half the bytes of UTF-16), and decoded at
+// mark; subject, the text they name, goes between their two parts.
+const wchar_t* decoded(const char* message, int mark, const wchar_t* subject = L"", const char* end = "") {
+  text_decode(message, -1, ENC_ANSI, mark);
+  ws_append(subject);
+  text_decode(end, -1, ENC_ANSI, ws_mark());
+  return ws_text_at(mark);
 }
 
 // Ends a run that shows no dialog: one message on standard error, nothing on standard output.
@@ -161,10 +164,42 @@ void stop(const wchar_t* message, int status) {
   ExitStatus = status;
   process_exit_code = ExitStatus;
 }
+
+// A folder made absolute, a known folder's name looked up first, or the current directory; with one
+// trailing backslash. False, the folder untouched, for a name that is no known folder: a mistyped name
+// must never open another folder.
+bool resolve_folder(StringVar* folder, int mark) {
+  if (!is_known_folder_name(*folder)) {
+    ws_append(*folder);
+  } else if (!known_folder_path(*folder, mark)) {
+    return false;
+  }
+  full_path(ws_text_at(mark), mark);
+  string_assign(folder, mark);
+  if (is_empty(*folder)) {
+    string_curdir(mark);
+    string_assign(folder, mark);
+  }
+  ensure_trailing_backslash(folder);
+  return true;
+}
+
+// The root made absolute; false where it names nothing, a file or no folder that exists. A root
+// that is gone is never replaced by what is left of its path: that would widen the fence.
+bool resolve_root(int mark) {
+  return resolve_folder(&RootDir, mark) && root_exists(RootDir);
+}
+
+// Ends a run on a parameter that cannot be used: the message names it.
+void refuse(const char* start, const wchar_t* subject, const char* end, int mark) {
+  stop(decoded(start, mark, subject, end), kExitInvalid);
+  ws_rewind(mark);
+}
+
 }  // namespace
 
 void driver_clear() {
-  CommandString = InitialDir = WindowTitle = Param = ParamLower = nullptr;
+  CommandString = InitialDir = RootDir = WindowTitle = Param = ParamLower = nullptr;
   Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
   option_flags = 0;
   ExitStatus = 0;
@@ -242,26 +277,27 @@ void driver_run() {
     string_left(ParamLower, kTimeoutWordLength, mark);
     bool timeout_word = ws_take_equal(mark, kTimeoutWord);
     if (timeout_word && apply_timeout(ParamLower)) continue;
-    if (!timeout_word && !title_taken) {
+    // So is a /root: word; an empty PATH is refused.
+    string_left(ParamLower, kRootWordLength, mark);
+    bool root_word = ws_take_equal(mark, kRootWord);
+    if (root_word && Param[kRootWordLength]) {
+      ws_append(Param + kRootWordLength);
+      string_assign(&RootDir, mark);
+      continue;
+    }
+    if (!timeout_word && !root_word && !title_taken) {
       title_taken = true;
       ws_append(Param);
       string_assign(&WindowTitle, mark);
       continue;
     }
-    ws_append(kInvalidOption);
-    ws_append(Param);
-    stop(ws_text_at(mark), kExitInvalid);
-    ws_rewind(mark);
-    return;
+    return refuse(kInvalidOption, Param, "", mark);
   }
-  if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(kBareWithBatch, kExitInvalid);
-  if (!resolve_initial_dir(mark)) {
-    const wchar_t* const message[] = {kUnknownFolderStart, InitialDir, kUnknownFolderEnd};
-    for (const wchar_t* piece : message) ws_append(piece);
-    stop(ws_text_at(mark), kExitInvalid);
-    return ws_rewind(mark);
-  }
-  if (!desktop_visible()) return stop(kNoDesktop, kExitUnanswered);
+  if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(decoded(kBareWithBatch, mark), kExitInvalid);
+  if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark);
+  if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark);
+  browse_root = RootDir;
+  if (!desktop_visible()) return stop(decoded(kNoDesktop, mark), kExitUnanswered);
 
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window ? console_window : GetConsoleWindow();
@@ -270,7 +306,7 @@ void driver_run() {
   string_assign(&Folder, mark);
   if (outcome == BROWSE_UNREADABLE) {
     // A path cut short could name another real folder.
-    write_error_line(kUnreadable);
+    write_error_line(decoded(kUnreadable, mark));
   } else if (outcome == BROWSE_TIMED_OUT) {
     ExitStatus = kExitUnanswered;
   } else if (is_empty(Folder)) {
@@ -282,12 +318,14 @@ void driver_run() {
     if (line == LINE_WRITTEN) {
       ExitStatus = 0;
     } else if (line == LINE_UNFIT) {
-      wchar_t message[kLineUnfitRoom];
-      wsprintfW(message, kLineUnfit, batch_code_page(), option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut);
-      write_error_line(message);
+      wchar_t code_page[12];
+      wsprintfW(code_page, L"%u", batch_code_page());
+      decoded(kLineUnfitStart, mark, code_page, kLineUnfitEnd);
+      text_decode(option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut, -1, ENC_ANSI, ws_mark());
+      write_error_line(ws_text_at(mark));
     } else {
       // A script must never take a lost line for a chosen folder.
-      write_error_line(kLineLost);
+      write_error_line(decoded(kLineLost, mark));
     }
   }
   console_close();

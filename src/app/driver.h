@@ -16,6 +16,7 @@ enum OptionFlag : int {
 // Driver state, shared with the result line; cleared by start-up.
 extern StringVar CommandString;
 extern StringVar InitialDir;
+extern StringVar RootDir;
 extern StringVar WindowTitle;
 extern StringVar Param;
 extern StringVar ParamLower;

@@ -8,7 +8,7 @@
 #include "runtime/memory.h"
 #include "strings/conversion.h"
 
-int output_encoding_mode = ENC_UTF8;
+int output_encoding_mode;  // set by console_open
 constinit OutputHook output_hook = write_output_line;
 ConsoleState console_state;
 

@@ -107,6 +107,13 @@ int nearest_existing_folder(const wchar_t* path, int length) {
   return end;
 }
 
+bool folder_exists(const wchar_t* path, int length) {
+  auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
+  bool exists = folder_presence(path, length, asked) == PRESENT;
+  HeapFree(main_heap, 0, asked);
+  return exists;
+}
+
 // The shell item of a folder of any length. The shell parses no path beyond 259 characters under
 // Wine, so a longer one starts at its deepest parent that parses and finds each further name
 // among the children; where a name is not found, the deepest whole parent serves. Never a name

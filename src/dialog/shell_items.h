@@ -30,6 +30,8 @@ HMODULE shell_load();
 // when nothing on the path exists; 0 when a server does not answer, so that the dialog never asks
 // it again. path has no trailing backslash, but a drive root's.
 int nearest_existing_folder(const wchar_t* path, int length);
+// Whether the path's first length characters name a folder that exists (or one we may not read).
+bool folder_exists(const wchar_t* path, int length);
 // The item of a folder of any length, or of its deepest whole parent; null when none parses.
 IShellItem* item_of_long_folder(wchar_t* path, int length);
 // Appends the item's file-system path, whole at any length. 1: done; 0: the item has no

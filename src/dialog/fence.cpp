@@ -1,0 +1,33 @@
+// The fence of /root: which folders lie inside it.
+#include "dialog/fence.h"
+
+#include <shobjidl.h>
+#include <wchar.h>
+
+#include "dialog/shell_items.h"
+#include "strings/workspace.h"
+
+const wchar_t* browse_root;
+
+bool root_exists(const wchar_t* root) {
+  int length = static_cast<int>(wcslen(root));
+  return folder_exists(root, length > kDriveRootLength ? length - 1 : length);
+}
+
+bool inside_root(const wchar_t* path, int length) {
+  if (!browse_root) return true;
+  int parent = static_cast<int>(wcslen(browse_root)) - 1;  // the root without its backslash
+  if (length < parent || CompareStringOrdinal(path, parent, browse_root, parent, TRUE) != CSTR_EQUAL) return false;
+  return length == parent || path[parent] == L'\\';
+}
+
+bool item_inside_root(IShellItem* item) {
+  int mark = ws_mark();
+  bool inside = append_item_path(item) == 1 && inside_root(ws_text_at(mark), (ws_mark() - mark) / 2);
+  ws_rewind(mark);
+  return inside;
+}
+
+HRESULT fence_navigation(IShellItem* folder) { return item_inside_root(folder) ? S_OK : E_ACCESSDENIED; }
+
+HRESULT fence_pick(IShellItem* picked) { return item_inside_root(picked) ? S_OK : S_FALSE; }

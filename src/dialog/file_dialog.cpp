@@ -1,0 +1,78 @@
+// The file dialog in pick-folders mode: its options, its window found from its events, and the fence.
+#include "dialog/file_dialog.h"
+
+#include <objbase.h>
+
+#include "dialog/fence.h"
+#include "dialog/guard.h"
+#include "dialog/placement.h"
+#include "dialog/shown_dialog.h"
+#include "dialog/time_limit.h"
+
+namespace {
+constexpr FILEOPENDIALOGOPTIONS kPickFolders = FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
+
+// The dialog's own window, from its events: the first window activated on the thread may be
+// another (a box shown during the first navigation). Below a root, a folder outside is refused
+// before the dialog goes there, and a pick outside keeps the dialog up.
+struct Events final : IFileDialogEvents {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = iid == IID_IUnknown || iid == IID_IFileDialogEvents ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
+    IShellItem* picked = nullptr;
+    HRESULT answer = SUCCEEDED(dialog->GetResult(&picked)) ? fence_pick(picked) : S_FALSE;
+    if (picked) picked->Release();
+    return answer;
+  }
+  HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem* folder) override {
+    return fence_navigation(folder);
+  }
+  HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override { return note(dialog); }
+  HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog* dialog) override { return note(dialog); }
+  HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog* dialog) override { return note(dialog); }
+  HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
+    return E_NOTIMPL;
+  }
+  static HRESULT note(IFileDialog* dialog) {
+    IOleWindow* ole = nullptr;
+    HWND window = nullptr;
+    if (SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&ole)))) {
+      if (SUCCEEDED(ole->GetWindow(&window)) && window) dialog_shown(window);
+      ole->Release();
+    }
+    return S_OK;
+  }
+};
+}  // namespace
+
+HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem** chosen) {
+  IFileOpenDialog* dialog = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog));
+  if (FAILED(hr)) return hr;
+  FILEOPENDIALOGOPTIONS options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | kPickFolders);
+  if (title) dialog->SetTitle(title);
+  if (start_item) dialog->SetFolder(start_item);
+  Events events;
+  DWORD cookie = 0;
+  bool advised = SUCCEEDED(dialog->Advise(&events, &cookie));
+  shown_file_dialog = dialog;
+  guard_windows(1);
+  limit_start();
+  hr = dialog->Show(own_foreground_window());
+  limit_stop();
+  guard_windows(0);
+  shown_file_dialog = nullptr;
+  if (advised) dialog->Unadvise(cookie);
+  if (SUCCEEDED(hr)) hr = dialog->GetResult(chosen);
+  dialog->Release();
+  return hr;
+}

@@ -1,0 +1,8 @@
+// The file dialog in pick-folders mode (/modern), opened on a start folder and fenced below a root.
+#pragma once
+#include <windows.h>
+#include <shobjidl.h>
+
+// Leaves the chosen item; a failure other than the user's cancel leaves the tree dialog to be shown
+// instead. Below browse_root, every navigation outside it is refused, and so is a pick outside it.
+HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem** chosen);

@@ -1,0 +1,16 @@
+// The dialog on screen, once its window is known: placed as asked, and cancelled from any thread.
+#pragma once
+#include <windows.h>
+#include <shobjidl.h>
+
+// The file dialog while it is up: it closes through its own interface, its window unknown at first.
+extern IFileDialog* shown_file_dialog;
+
+// Once a dialog's window is known: centred when asked, and cancelled if Ctrl+C came first.
+void dialog_shown(HWND window);
+// A cancel, as the user's would be; safe from any thread (Ctrl+C comes on the console's own).
+void cancel_shown_dialog();
+// Closes whichever dialog is up as a cancel would, the file dialog before its window is known.
+void close_shown_dialog();
+// Forgets the window once the dialog has returned.
+void dialog_gone();
