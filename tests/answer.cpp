@@ -3,7 +3,6 @@
 #include "harness.h"
 
 #include <shellapi.h>
-
 #include <cstdio>
 
 int main() {

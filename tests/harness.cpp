@@ -15,15 +15,8 @@ HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
   return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition, 0, nullptr);
 }
 
-std::wstring text_of(HWND window) {
-  wchar_t text[512];
-  return std::wstring(text, GetWindowTextW(window, text, 512)) + L"|";
-}
-
-std::wstring class_of(HWND window) {
-  wchar_t name[16];
-  return std::wstring(name, GetClassNameW(window, name, 16));
-}
+std::wstring text_of(HWND w) { wchar_t text[512]; return std::wstring(text, GetWindowTextW(w, text, 512)) + L"|"; }
+std::wstring class_of(HWND w) { wchar_t name[16]; return std::wstring(name, GetClassNameW(w, name, 16)); }
 
 // A window station made without WSF_VISIBLE, with a desktop, as a service or an SSH session has.
 const wchar_t* unseen_desktop() {
@@ -40,8 +33,7 @@ const wchar_t* unseen_desktop() {
 template <typename Visit>
 void each_window(HWND parent, Visit visit) {
   auto thunk = [](HWND window, LPARAM v) -> BOOL { return (*reinterpret_cast<Visit*>(v))(window); };
-  auto data = reinterpret_cast<LPARAM>(&visit);
-  parent ? EnumChildWindows(parent, thunk, data) : EnumWindows(thunk, data);
+  parent ? EnumChildWindows(parent, thunk, LPARAM(&visit)) : EnumWindows(thunk, LPARAM(&visit));
 }
 }  // namespace
 
@@ -54,13 +46,11 @@ std::string photograph(const std::wstring& row) {
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ before = SelectObject(copy, bitmap);
   BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24};
   std::string pixels((width * 3 + 3) / 4 * 4 * height, '\0');
-  GetDIBits(copy, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DWORD header = sizeof(BITMAPFILEHEADER) + sizeof(info);
-  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(header + pixels.size()), 0, 0, header};
-  std::ofstream(fs::path(sibling(name.c_str())), std::ios::binary).write(reinterpret_cast<char*>(&file), sizeof(file))
-      .write(reinterpret_cast<char*>(&info), sizeof(info)) << pixels;
+  struct [[gnu::packed]] { BITMAPFILEHEADER file; BITMAPINFOHEADER info; } head = {
+      {0x4D42, static_cast<DWORD>(sizeof(head) + pixels.size()), 0, 0, sizeof(head)}, {40, width, height, 1, 24}};
+  GetDIBits(copy, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&head.info), DIB_RGB_COLORS);
+  std::ofstream(fs::path(sibling(name.c_str())), std::ios::binary).write(reinterpret_cast<char*>(&head), 54) << pixels;
   DeleteObject(SelectObject(copy, before)), DeleteDC(copy), ReleaseDC(nullptr, screen);
   return encoded(sibling(name.c_str()));
 }
@@ -92,8 +82,8 @@ std::wstring tree_selection(HWND tree) {
   auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
   std::wstring path;
   for (auto item = TreeView_GetSelection(tree); remote && item; item = TreeView_GetParent(tree, item)) {
-    TVITEMW ask = {.mask = TVIF_TEXT, .hItem = item, .pszText = reinterpret_cast<wchar_t*>(remote + 512)};
-    ask.cchTextMax = 1000;
+    auto* text = reinterpret_cast<wchar_t*>(remote + 512);
+    TVITEMW ask = {.mask = TVIF_TEXT, .hItem = item, .pszText = text, .cchTextMax = 1000};
     wchar_t name[1000] = {};
     WriteProcessMemory(process, remote, &ask, sizeof(ask), nullptr);
     SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));

@@ -1,6 +1,8 @@
 // Real windows in-process: the guard's records and restores, the browser's result, owner, guard, Ctrl+C
 // and one-time COM set-up around both real dialogs; placement; long folders by name; refused paths.
 #include <objbase.h>
+
+#include <thread>
 #include <vector>
 
 #include "dialog/browser.h"
@@ -43,77 +45,69 @@ using Windows = TempFolder;
 // up the guard disables what is visible and enabled, but for the owner, and unpins the topmost;
 // afterwards everything is as it was, and the other thread's records stay its own.
 TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
-  struct Shared {
-    std::wstring work;
-    HWND other;
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HRESULT after = E_FAIL;
-  } shared = {make(L"Work")};
+  std::wstring work = make(L"Work");
+  HWND other = nullptr;
+  HRESULT after = E_FAIL;
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   main_heap = runtime_heap_create();
-  HANDLE other = CreateThread(nullptr, 0, [](void* p) -> DWORD {
-    auto* s = static_cast<Shared*>(p);
-    s->other = make_window();
+  std::thread guarding([&] {
+    other = make_window();
     guard_windows(1);
-    SetEvent(s->ready);
-    while (WaitForSingleObject(s->done, 0) == WAIT_TIMEOUT) pump(10);
+    SetEvent(ready);
+    while (WaitForSingleObject(done, 0) == WAIT_TIMEOUT) pump(10);
     guard_windows(0);
-    return DestroyWindow(s->other), 0;
-  }, &shared, 0, nullptr);
-  WaitForSingleObject(shared.ready, 10000);
-  HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
-    auto* s = static_cast<Shared*>(p);
+    DestroyWindow(other);
+  });
+  WaitForSingleObject(ready, 10000);
+  std::thread([&] {
     ws_init();
     HWND hidden = make_window(false), disabled = make_window(), ordinary = make_window();
     HWND front = make_window(true, WS_EX_TOPMOST, true);
     EnableWindow(disabled, FALSE);
     auto state = [=] {  // ordinary, front, the other thread's window: enabled, topmost; then records
       std::wstring text;
-      for (HWND w : {ordinary, front, s->other}) text += {wchar_t('0' + IsWindowEnabled(w)), wchar_t('0' + topmost(w))};
+      for (HWND w : {ordinary, front, other}) text += {wchar_t('0' + IsWindowEnabled(w)), wchar_t('0' + topmost(w))};
       text += L"|" + std::to_wstring(!record_for(hidden));
       for (HWND w : {disabled, front}) text += record_for(w) ? std::to_wstring(record_for(w)->disabled_by_guard) : L"-";
       return text;
     };
     auto browse = [&](int button, int ctrl = -1) {  // a console control event while the dialog is up
-      std::pair<Launch, Seen> answer = {{.button = button, .pick = button ? s->work : L""}, {}};
-      std::function<std::wstring()> while_up = [&] {  // the state first, then the event
-        std::wstring noted = state();
-        return ctrl < 0 || close_event_handler(ctrl) ? noted : L"refused";
-      };
-      std::pair<decltype(&answer), decltype(&while_up)> both = {&answer, &while_up};
-      HANDLE answerer = CreateThread(nullptr, 0, [](void* a) -> DWORD {
-        auto* both = static_cast<std::pair<std::pair<Launch, Seen>*, std::function<std::wstring()>*>*>(a);
-        return both->first->second = answer_dialog(0, both->first->first, nullptr, *both->second), 0;
-      }, &both, 0, nullptr);
+      Seen seen;
+      std::thread answerer([&] {  // the state first, then the event
+        seen = answer_dialog(0, {.button = button, .pick = button ? work : L""}, nullptr, [&]() -> std::wstring {
+          std::wstring noted = state();
+          return ctrl < 0 || close_event_handler(ctrl) ? noted : L"refused";
+        });
+      });
       ws_append(L"before");
-      browse_for_folder(L"t", s->work.c_str(), 12);
-      WaitForSingleObject(answerer, 30000);
+      browse_for_folder(L"t", work.c_str(), 12);
+      answerer.join();
       EXPECT_EQ(L"before", std::wstring(ws_text_at(0), 6));
-      EXPECT_EQ(front, answer.second.owner) << "our own foreground window owns the dialog";
-      EXPECT_EQ(L"000010|100", answer.second.noted) << "while the dialog was up (it disables its owner)";
+      EXPECT_EQ(front, seen.owner) << "our own foreground window owns the dialog";
+      EXPECT_EQ(L"000010|100", seen.noted) << "while the dialog was up (it disables its owner)";
       EXPECT_EQ(L"101110|1--", state()) << "after the dialog";
       std::wstring result(ws_text_at(12), static_cast<size_t>(workspace_position - 12) / 2);
       return ws_rewind(0), result;
     };
-    EXPECT_EQ(s->work + L"\\", browse(IDOK));
+    EXPECT_EQ(work + L"\\", browse(IDOK));
     EXPECT_EQ(L"", browse(0, CTRL_C_EVENT)) << "Ctrl+C cancels the tree";
     console_interrupted = 0;
     EXPECT_NE(0, browse_callback(nullptr, BFFM_VALIDATEFAILEDW, 0, 0)) << "a typed name that is no folder";
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
     CoUninitialize();
-    s->after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CoUninitialize();
     CoInitialize(nullptr);
     browse_modern_dialog = 1;
     EXPECT_EQ(L"", browse(0, CTRL_BREAK_EVENT)) << "Ctrl+Break cancels the file dialog";
     console_interrupted = 0;
     for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
-    return ws_done(), 0;
-  }, &shared, 0, nullptr);
-  WaitForSingleObject(thread, 120000);
-  EXPECT_EQ(S_OK, shared.after) << "COM was set up more than once on the thread";
-  EXPECT_NE(nullptr, record_for(shared.other)) << "another thread's record was removed";
-  SetEvent(shared.done);
-  WaitForSingleObject(other, 10000);
+    ws_done();
+  }).join();
+  EXPECT_EQ(S_OK, after) << "COM was set up more than once on the thread";
+  EXPECT_NE(nullptr, record_for(other)) << "another thread's record was removed";
+  SetEvent(done);
+  guarding.join();
   EXPECT_EQ(nullptr, guard_list);
 }
 

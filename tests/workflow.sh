@@ -68,31 +68,19 @@ tmux -u -L "dirpick-$$" new-session -d -x 200 -y 20 -s c "env LANG=C.UTF-8 DISPL
   exit=\\\$?; $exe - '$unicode' Console /bare; echo exit=\\\$?; $exe cd C: T /é; echo exit=\\\$?\"; sleep 60"
 answer console 1 'C:\windows' >&2 && answer console 1 "$unicode" >&2
 for _ in $(seq 1 100); do tmux -L "dirpick-$$" capture-pane -p -t c | grep -q '^exit=255' && break || sleep 0.1; done
-check "a console shows the result lines as text, refusing nothing, and the error line" "cd /d Ä€ \"C:\\windows\"
-exit=0
-$unicode
-exit=0
-Invalid option: /é
-exit=255" "$(tmux -L "dirpick-$$" capture-pane -p -t c | grep -v '^$' | grep -v '^wine: ')"
+check "a console shows the result lines as text, refusing nothing, and the error line" \
+  "$(printf 'cd /d Ä€ "C:\\windows"\nexit=0\n%s\nexit=0\nInvalid option: /é\nexit=255' "$unicode")" \
+  "$(tmux -L "dirpick-$$" capture-pane -p -t c | grep -v '^$' | grep -v '^wine: ')"
 
 # /center with a console window of its own: Wine's windowed console runs cmd.exe, which runs dirpick.
-centre() {  # window: "x y" of its centre
-  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null || echo exit)"
-  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-}
 (cd "$work" && timeout 60 wine wineconsole cmd /c "dirpick cd C:\\windows T /center > NUL" 2>/dev/null) &
 answer /center 1 'C:\windows' >"$work/centre" &
-for _ in $(seq 1 200); do
-  console=$(xdotool search --onlyvisible --class conhost.exe 2>/dev/null | tail -1) && [ -n "$console" ] && break
-  sleep 0.05
+for _ in $(seq 1 200); do  # the console's geometry as X, Y, WIDTH and HEIGHT, once it is up
+  eval "$(xdotool search --onlyvisible --class conhost.exe getwindowgeometry --shell 2>/dev/null)"
+  [ -n "${WIDTH:-}" ] && break || sleep 0.05
 done
-console=$(centre "$console") && wait
-check "/center puts the dialog over the console window" "$console" "$(cat "$work/centre")"
-# /modern: the file dialog, a subfolder's name typed and Return pressed.
-answer /modern 1 "" system32 >&2 &
-check "/modern returns a typed subfolder" 'cd /d "C:\windows\system32"' \
-  "$(timeout 60 wine "$build/bin/dirpick.exe" 'cd /d' C:\\windows 'Choose a folder' /modern 2>/dev/null | tr -d '\r')"
 wait
+check "/center puts the dialog over the console window" "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))" "$(cat "$work/centre")"
 
 echo "workflow: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
