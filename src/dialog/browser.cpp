@@ -76,7 +76,10 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     root_item->Release();
     root_item = nullptr;
   }
-  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy), root ? copy + root_length - (root_length == kDriveRootLength) : nullptr};
+  const wchar_t* name = copy + length;  // the folder's own name; none for a drive root or a long folder
+  while (length <= kWholePathMax && name > copy + kDriveRootLength && name[-1] != L'\\') --name;
+  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy), name,
+                               root ? copy + root_length - (root_length == kDriveRootLength) : nullptr};
   // Below a root, Wine's tree selects no folder given by its path text.
   bool as_list = length > kWholePathMax || root_item;
   IShellItem* start_item = as_list || browse_modern_dialog ? item_of_folder(copy, length) : nullptr;

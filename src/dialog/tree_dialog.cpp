@@ -20,30 +20,42 @@ constexpr int kAskAgainTimes = 10;
 Preselection* asked;
 int asks_left;
 
-// Wine's tree now and then drops every request for an item below a root and stays on its top item
-// (one run in ten). While the selection is still there, the start folder is walked to from the top
-// item, name by name, once every settle pause, a bounded number of times.
-void CALLBACK ask_again(HWND window, UINT, UINT_PTR timer, DWORD) {
-  HWND tree = FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr);
-  HTREEITEM item = TreeView_GetRoot(tree);
-  if (!item || TreeView_GetSelection(tree) != item || --asks_left < 0) {
-    KillTimer(window, timer);
-    return;
-  }
+// Whether the item's text is the name, which ends at a backslash or the NUL.
+bool named(HWND tree, HTREEITEM item, const wchar_t* name) {
   wchar_t text[MAX_PATH];
   TVITEMW ask = {};
   ask.mask = TVIF_TEXT;
+  ask.hItem = item;
   ask.pszText = text;
   ask.cchTextMax = MAX_PATH;
-  for (const wchar_t* name = asked->below_root; item && *name;) {
-    const wchar_t* end = wcschr(++name, L'\\');
+  const wchar_t* end = wcschr(name, L'\\');
+  int length = end ? static_cast<int>(end - name) : -1;
+  return TreeView_GetItem(tree, &ask) && CompareStringOrdinal(text, -1, name, length, TRUE) == CSTR_EQUAL;
+}
+
+// After the settle pause the tree may still stand above the start folder: below a root Wine's tree
+// now and then stays on its top item (one run in ten), and a folder whose parent other programs fill
+// and empty at that moment can be missing from the parent's listing. So while the selected item is
+// not the start folder, once every settle pause, a bounded number of times: below a root the folder
+// is walked to from the top item, name by name; elsewhere the selected item's listing is read afresh
+// and the request repeated.
+void CALLBACK ask_again(HWND window, UINT, UINT_PTR timer, DWORD) {
+  HWND tree = FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr);
+  HTREEITEM item = TreeView_GetSelection(tree);
+  if (!item || named(tree, item, asked->name) || --asks_left < 0) {
+    KillTimer(window, timer);
+    return;
+  }
+  if (!asked->below_root) {
+    TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
+    SendMessageW(window, BFFM_SETSELECTIONW, asked->is_path, asked->target);
+    return;
+  }
+  item = TreeView_GetRoot(tree);
+  for (const wchar_t* name = asked->below_root; item && name && *name++; name = wcschr(name, L'\\')) {
     TreeView_Expand(tree, item, TVE_EXPAND);
-    for (item = TreeView_GetChild(tree, item); item; item = TreeView_GetNextSibling(tree, item)) {
-      ask.hItem = item;
-      int length = end ? static_cast<int>(end - name) : -1;
-      if (TreeView_GetItem(tree, &ask) && CompareStringOrdinal(text, -1, name, length, TRUE) == CSTR_EQUAL) break;
-    }
-    name = end ? end : L"";
+    item = TreeView_GetChild(tree, item);
+    while (item && !named(tree, item, name)) item = TreeView_GetNextSibling(tree, item);
   }
   if (item) TreeView_SelectItem(tree, item);
 }
@@ -84,6 +96,6 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM, LPARAM data) {
   PostMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
   asked = preselection;
   asks_left = kAskAgainTimes;
-  if (preselection->below_root) SetTimer(window, 1, kSettlePauseMs, ask_again);
+  if (*preselection->name) SetTimer(window, 1, kSettlePauseMs, ask_again);
   return 0;
 }
