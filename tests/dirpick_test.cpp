@@ -170,8 +170,8 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
     }
     // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
     std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\" : L"\\Work\\";
-    bool fenced = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
-    EXPECT_TRUE(fenced || (r.seen.shown + L"\\").find(top) == 0) << encoded(r.seen.shown) << ": the tree is not fenced";
+    bool no_tree_below_a_root = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
+    EXPECT_TRUE(no_tree_below_a_root || (r.seen.shown + L"\\").find(top) == 0) << encoded(r.seen.shown) << ": unfenced";
     if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
     EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4);
     EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);
