@@ -2,14 +2,22 @@
 # Runs the README's test command N times, each from a fresh clone of HEAD with its own build tree and
 # Wine prefix; --busy keeps two CPU loops and a loop that creates and deletes files in the temporary
 # folder running beside it, as on a loaded CI machine with a compiler at work.
+# --in DIR puts the clones in DIR (CI may clone anywhere, the temporary folder too) instead of build-soak/.
 # Prints one line per failing case and ends with "soak: N passed, M failed".
-# Usage: scripts/soak.sh N [--busy]
+# Usage: scripts/soak.sh N [--busy] [--in DIR]
 set -uo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:?usage: soak.sh N [--busy]}
-busy=${2:-}
-# The clones live beside the build tree, not in the temporary folder that the churn loop fills.
-soak=$PWD/build-soak
+runs=${1:?usage: soak.sh N [--busy] [--in DIR]}
+shift
+busy="" soak=$PWD/build-soak
+while [ $# -gt 0 ]; do
+  case $1 in
+    --busy) busy=--busy ;;
+    --in) soak=$(mkdir -p "$2" && cd "$2" && pwd)/dirpick-soak && shift ;;
+    *) echo "usage: soak.sh N [--busy] [--in DIR]" >&2 && exit 2 ;;
+  esac
+  shift
+done
 rm -rf "$soak" && mkdir -p "$soak"
 loops=()
 stop_loops() {

@@ -1,6 +1,9 @@
 // The real dirpick.exe: command line, folder and answer in; exit code and exact bytes out.
 #include "harness.h"
 
+#include <atomic>
+#include <thread>
+
 namespace {
 const std::wstring kUsage =
     L"Dirpick ver. 1.63/x64, (c) 2026 the Dirpick developers. Free to copy and use.\r\nSyntax:\r\n"
@@ -44,8 +47,7 @@ const Row kRows[] = {
     {L"\"C:\\Program Files\\dirpick.exe\"cd \"C:\\\" T /x", L"", 0, F, 255, L"", L"Invalid option: /x\n"},
     {L"dirpick CD \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"C:\r\nCD \"%W\"\r\n", L""},
     {L"dirpick \"cd /d \" \"%W\"", L"Z:\\tmp", IDOK, F, 0, L"cd /d  \"%W\"\r\n", L""},
-    {L"dirpick \"set dir=\" \"%W\\\" T /noquote", L"C:\\", IDOK, F, 0, L"set dir=%W\r\n", L""},
-    {L"dirpick pushd \"%W\" \"\" /NoQuotes", L"C:\\", IDOK, F, 0, L"pushd %W\r\n", L""},
+    {L"dirpick \"set dir=\" \"%W\\\" \"\" /NoQuotes", L"C:\\", IDOK, F, 0, L"set dir=%W\r\n", L""},
     {L"dirpick cd \"%W\" /BACKSLASH Pick /timeout:60", L"C:\\", IDOK, F, 0, L"cd \"%W\\\"\r\n", L""},
     {L"dirpick cd C:\\", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"C:\\\"\r\n", L""},
     {L"dirpick cd C:\\ t /noquote", L"C:\\", IDOK, Stream::ErrClosed, 0, L"cd C:\\\r\n", L""},
@@ -80,7 +82,7 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ /timeout:5.", L"", 0, F, 255, L"", L"Invalid option: /timeout:5.\n"},
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", 
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
-    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2", L"", 0, F, 2, L"", L""},
+    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ T /modern /timeout:1", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
@@ -114,6 +116,18 @@ std::wstring folder_in(const std::wstring& out) {
 }
 
 struct Dirpick : TempFolder {
+  // Made now and last read an hour ago, with each parent up to the test folder, as a folder that was
+  // filled since anyone listed it: its first listing changes its access time.
+  std::wstring fresh(const std::wstring& relative) {
+    std::wstring folder = make(relative), whole = L"\\\\?\\" + folder;
+    FILETIME read;
+    GetSystemTimeAsFileTime(&read), read.dwHighDateTime -= 9;  // an hour ago: each unit is 2^32 ticks of 100 ns
+    for (; whole.size() >= root.size() + 4; whole.resize(whole.rfind(L'\\'))) {
+      HANDLE h = CreateFileW(whole.c_str(), FILE_WRITE_ATTRIBUTES, 7, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+      SetFileTime(h, nullptr, &read, nullptr), CloseHandle(h);
+    }
+    return folder;
+  }
   std::wstring subst(std::wstring text) {
     std::wstring options;
     for (int i = 0; i < 1500; ++i) options += L" /backslash /NOQUOTE";
@@ -180,12 +194,13 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, saved, bytes);
 }
 
-// Start folders around MAX_PATH: 259 characters go as a path text, 260 and more as an item list
-// (Wine's tree opens on a whole parent, or when busy on its default), never on the sibling that a
-// 259-character cut of the 264 one names. A folder picked beyond MAX_PATH comes back whole.
-TEST_F(Dirpick, LongStartFoldersNeverSelectACutNameAndLongResultsComeBackWhole) {
+// Start folders around MAX_PATH: 259 characters go as a path text, 260 as an item list, never on the
+// sibling that a 259-character cut names. A folder picked beyond MAX_PATH comes back whole. Fresh start
+// folders open on themselves: a long one, and one whose parent gains and loses folders meanwhile. A
+// user's move in the tree stands.
+TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   std::wstring base = make(std::wstring(250 - root.size() - 1, L'd'));
-  for (const wchar_t* name : {L"Target-f", L"Target-fo", L"Target-folder"}) {
+  for (const wchar_t* name : {L"Target-f", L"Target-fo"}) {
     std::wstring folder = make(base.substr(root.size() + 1) + L"\\" + name);
     std::string out = run({.line = L"dirpick cd \"" + folder + L"\"", .dir = L"C:\\", .button = IDOK}).out;
     bool sibling_picked = out == encoded(L"cd \"" + base + L"\\Target-f\"\r\n");
@@ -193,8 +208,23 @@ TEST_F(Dirpick, LongStartFoldersNeverSelectACutNameAndLongResultsComeBackWhole) 
   }
   std::wstring leaf = make(base.substr(root.size() + 1) + L"\\Leaf-folder-beyond-the-path-buffer");
   Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28",
-                .pick = base});
+                  .pick = base, .moved = leaf});
   EXPECT_EQ(encoded(L"cd \"" + leaf + L"\"\r\n"), r.out) << leaf.size() << " characters, picked in the tree";
+  auto opened_on = [](const std::wstring& folder) {
+    return run({.line = L"dirpick cd \"" + folder + L"\"", .dir = L"C:\\", .button = IDOK, .pick = folder}).out ==
+           encoded(L"cd \"" + folder + L"\"\r\n");
+  };
+  EXPECT_TRUE(opened_on(fresh(L"Fresh\\" + std::wstring(246 - root.size(), L'h') + L"\\long-start-folder")));
+  std::wstring start = fresh(L"Churn\\Start");
+  std::atomic<bool> churning = true;
+  std::thread churn([&] {  // other programs' folders come and go beside the start folder
+    for (int i = 0; churning; i = (i + 1) % 40) {
+      std::wstring other = root + L"\\Churn\\c" + std::to_wstring(i % 20);
+      i < 20 ? CreateDirectoryW(other.c_str(), nullptr) : RemoveDirectoryW(other.c_str());
+    }
+  });
+  EXPECT_TRUE(opened_on(start)) << "beside a churn";
+  churning = false, churn.join();
 }
 
 // Wine's per-program DLL setting, for one exe name; null takes it away again.

@@ -106,6 +106,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     ADD_FAILURE() << "no dialog appeared" << (!process ? "" : ended ? "; the program ended" : "; the program runs");
     return {};
   }
+  ULONGLONG appeared = GetTickCount64();
   Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
   each_window(dialog, [&](HWND w) {
     if (class_of(w) == L"Static") seen.texts += text_of(w);
@@ -129,8 +130,8 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return seen;
   };
-  // Line by line, each handled (a navigation, say) before the next: keys go to the tree by
-  // SendMessage, a typed name is confirmed; the last line is the answer.
+  // Line by line, each handled (a navigation, say) before the next: keys are posted to the tree, as a
+  // user's are, a typed name is confirmed; the last line is the answer.
   for (size_t from = 0, end = 0; how.button; from = end + 1) {
     line = lines.substr(from, (end = lines.find(L'\n', from)) - from);
     bool keys = !line.empty() && line[0] == L'\t';
@@ -146,9 +147,15 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
       last = fits ? now : L"?";
     }
     if (now != last) return give_up("the dialog never showed " + encoded(want + L": " + seen.texts + now));
-    for (size_t key = 1; keys && key < line.size(); ++key) SendMessageW(tree, WM_KEYDOWN, line[key], 0);
+    for (size_t key = 1; keys && key < line.size(); ++key) PostMessageW(tree, WM_KEYDOWN, line[key], 0);
     if (end == std::wstring::npos) break;
     if (!keys) SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+  }
+  // The user's move stands until the dialog's own requests are over (a settle pause and six more).
+  for (bool there = false; !how.moved.empty() && (!there || GetTickCount64() < appeared + 2000); Sleep(30)) {
+    bool fits = CompareStringOrdinal((now = tree_selection(tree)).data(), -1, how.moved.data(), -1, TRUE) == CSTR_EQUAL;
+    if (there && !fits) return give_up("the dialog took the selection back from the user to " + encoded(now));
+    if (!(there = fits) && GetTickCount64() > appeared + 20000) return give_up("the keys never showed " + encoded(now));
   }
   seen.shown = now;
   GetWindowRect(dialog, &seen.rect);

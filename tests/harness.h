@@ -23,14 +23,15 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
 // The exact command line (program name included) and working folder; the button for the dialog (0:
 // nobody answers); what is done first, line by line: a name typed into its name box and confirmed
 // (the last one is the answer), or with a leading '\t' virtual keys pressed in its tree; the program
-// beside the test executable, or a full path; the folder the tree must show selected (empty: any).
+// beside the test executable, or a full path; the folder the tree must show selected (empty: any); the
+// folder the keys move the tree to, which it must still show once the start folder is no longer asked for.
 struct Launch {
   std::wstring line, dir;
   int button = 0;
   const wchar_t* type = nullptr;
   Stream stream = Stream::File;
   const wchar_t* program = L"dirpick.exe";
-  std::wstring pick = L"";
+  std::wstring pick = L"", moved = L"";
 };
 
 struct Result {  // up_ms: when a dialog of the child was last seen, from its start; dialogs: how many

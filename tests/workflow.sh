@@ -10,9 +10,10 @@ source "$(dirname "$0")/../scripts/common.sh"
 # CI runs without a terminal; tmux still wants to know what its panes emulate.
 export TERM=${TERM:-xterm} WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="$(winepath -w "$build/bin")"
-# Its folders live in the build tree, not in /tmp: under Wine, lookups of a folder whose parent other
-# processes fill and empty at the same time (a compiler in /tmp) can miss it.
-work=$(mktemp -d "$build/workflow.XXXXXX")
+# Its folders live on the prefix's C:, whose Windows ancestors nobody else touches: wherever the clone
+# lies (CI may clone into /tmp), Wine's tree lists every ancestor, and a listing read while other
+# processes fill and empty that folder can miss entries.
+work=$(mktemp -d "$WINEPREFIX/drive_c/workflow.XXXXXX")
 trap 'rm -rf "$work"; tmux -L "dirpick-$$" kill-server 2>/dev/null' EXIT
 passed=0
 check() {  # name expected actual; a failing row, with what Wine said meanwhile, ends the run

@@ -76,19 +76,14 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     root_item->Release();
     root_item = nullptr;
   }
-  const wchar_t* name = copy + length;  // the folder's own name; none for a drive root or a long folder
-  while (length <= kWholePathMax && name > copy + kDriveRootLength && name[-1] != L'\\') --name;
-  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy), name,
-                               root ? copy + root_length - (root_length == kDriveRootLength) : nullptr};
   // Below a root, Wine's tree selects no folder given by its path text.
   bool as_list = length > kWholePathMax || root_item;
-  IShellItem* start_item = as_list || browse_modern_dialog ? item_of_folder(copy, length) : nullptr;
+  IShellItem* start_item = length ? item_of_folder(copy, length) : nullptr;
   if (length > kWholePathMax) copy[0] = 0;  // never a path text cut short: it could name another real folder
   PIDLIST_ABSOLUTE list = nullptr;
-  if (as_list && start_item && SUCCEEDED(shell.list_of_item(start_item, &list))) {
-    preselection.is_path = FALSE;
-    preselection.target = reinterpret_cast<LPARAM>(list);
-  }
+  if (start_item && FAILED(shell.list_of_item(start_item, &list))) list = nullptr;
+  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy), list};
+  if (as_list && list) preselection = {FALSE, reinterpret_cast<LPARAM>(list), list};
 
   IShellItem* chosen = nullptr;
   HRESULT hr = E_FAIL;
@@ -115,7 +110,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   if (root_item) root_item->Release();
   CoTaskMemFree(root_list);
   if (root) HeapFree(main_heap, 0, root);
-  if (!preselection.is_path) CoTaskMemFree(reinterpret_cast<void*>(preselection.target));
+  CoTaskMemFree(list);
   HeapFree(main_heap, 0, copy);
   FreeLibrary(module);
   timed_out = false;

@@ -81,8 +81,11 @@ HMODULE shell_load() {
            entry_point<ItemOfListFn>(module, "SHCreateItemFromIDList"),
            entry_point<ItemOfPathFn>(module, "SHCreateItemFromParsingName"),
            entry_point<ListOfItemFn>(module, "SHGetIDListFromObject"),
-           entry_point<ItemInFolderFn>(module, "SHCreateShellItem")};
-  if (shell.browse && shell.item_of_list && shell.item_of_path && shell.list_of_item && shell.item_in_folder) return module;
+           entry_point<ItemInFolderFn>(module, "SHCreateShellItem"),
+           entry_point<DesktopFn>(module, "SHGetDesktopFolder")};
+  if (shell.browse && shell.item_of_list && shell.item_of_path && shell.list_of_item && shell.item_in_folder &&
+      shell.desktop)
+    return module;
   FreeLibrary(module);
   return nullptr;
 }

@@ -9,6 +9,7 @@ using ItemOfListFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**);
 using ItemOfPathFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
 using ListOfItemFn = HRESULT(WINAPI*)(IUnknown*, PIDLIST_ABSOLUTE*);
 using ItemInFolderFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, IShellFolder*, PCUITEMID_CHILD, IShellItem**);
+using DesktopFn = HRESULT(WINAPI*)(IShellFolder**);
 
 // SHELL32's entry points, looked up on every load so that the exe imports none of them.
 struct Shell {
@@ -17,6 +18,7 @@ struct Shell {
   ItemOfPathFn item_of_path;
   ListOfItemFn list_of_item;
   ItemInFolderFn item_in_folder;
+  DesktopFn desktop;
 };
 extern Shell shell;
 

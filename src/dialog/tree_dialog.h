@@ -3,14 +3,13 @@
 #include <windows.h>
 #include <shobjidl.h>
 
-// What the tree dialog is asked to select: a path text, or the item ID list of a long folder; the
-// folder's own name in its path (empty: a drive root, or a long folder); below a root, the folder's
-// path from the root's trailing backslash on ("\\Inner\\Deeper"), else null.
+// What the tree dialog is asked to select: a path text, or the item ID list of a long folder or of
+// one below a root; the start folder's own ID list, which the tree is brought to show selected (null:
+// nothing to bring it to).
 struct Preselection {
   BOOL is_path;
   LPARAM target;
-  const wchar_t* name;
-  const wchar_t* below_root;
+  PCIDLIST_ABSOLUTE start;
 };
 
 // The chosen item, or null; with root (an item ID list) the tree shows that folder and what lies
