@@ -157,7 +157,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (there && !fits) return give_up("the dialog took the selection back from the user to " + encoded(now));
     if (!(there = fits) && GetTickCount64() > appeared + 20000) return give_up("the keys never showed " + encoded(now));
   }
-  seen.shown = now;
+  seen.shown = now, seen.shown_at = GetTickCount64();
   GetWindowRect(dialog, &seen.rect);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
   for (int tries = 0; tries < 500 && IsWindow(dialog); ++tries) Sleep(20);
@@ -188,7 +188,7 @@ Result run(const Launch& how) {
   char buffer[4096];
   EXPECT_TRUE(started) << "Wine could not start the program, error " << GetLastError() << ": " << encoded(how.line);
   if (started) {
-    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how, pi.hProcess);
+    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how, pi.hProcess), result.seen.shown_at -= began;
     // A pipe is read only after the exit, as callers that wait first read it.
     for (ULONGLONG until = GetTickCount64() + 10000; GetTickCount64() < until;)
       if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
