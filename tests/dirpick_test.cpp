@@ -92,6 +92,10 @@ const Row kRows[] = {
      L""},
     {L"dirpick cd C:\\windows T /modern /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
     {L"dirpick cd \"%W\" T /modern /root:%W /timeout:3", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\n..\\Work2"},
+    {L"dirpick cd \"%T\\Child Folder\" Pick /root:%T", L"C:\\", IDOK, F, 0, L"cd \"%G\\Child Folder\"\r\n", L""},
+    {L"dirpick cd \"%G\" Pick /modern /root:%T", L"C:\\", IDOK, F, 0, L"cd \"%G\\Child Folder\"\r\n", L"",
+     L"Child Folder"},
+    {L"dirpick cd shell:Contacts", L"C:\\", IDOK, F, 0, L"cd \"%R\"\r\n", L""},
     {L"dirpick cd C:\\ T /root:%R\\Gone", L"", 0, Stream::Unseen, 255, L"", L"%Q%R\\Gone\\%E"},
     {L"dirpick cd C:\\ T /root:shell:Nope", L"", 0, F, 255, L"", L"%Qshell:Nope%E"},
     {L"dirpick cd shell:Persnal T /root:shell:Nope", L"", 0, F, 255, L"", L"Dirpick: \"shell:Persnal%K"},
@@ -129,12 +133,15 @@ struct Dirpick : TempFolder {
     return folder;
   }
   std::wstring subst(std::wstring text) {
-    std::wstring options;
+    wchar_t short_name[MAX_PATH];
+    std::wstring options, longer = root + L"\\Long Folder Name Here";
+    DWORD short_length = GetShortPathNameW(longer.c_str(), short_name, MAX_PATH);
     for (int i = 0; i < 1500; ++i) options += L" /backslash /NOQUOTE";
     const std::pair<std::wstring, std::wstring> names[] = {
         {L"%W", root + L"\\Work"}, {L"%R", root}, {L"%N", root + L"\\\x00C4rger \x20AC \x65E5\x672C"}, {L"%U", kUsage},
         {L"%B", root + L"\\50%off R&D^5"}, {L"%L", std::wstring(32749, L'w')}, {L"%O", options},
-        {L"%S", L"C:\\windows\\system32"}, {L"%D", root + L"\\Moved Docs"},
+        {L"%S", L"C:\\windows\\system32"}, {L"%D", root + L"\\Moved Docs"}, {L"%G", longer},
+        {L"%T", std::wstring(short_name, short_length)},
         {L"%K", L"\" names no known folder with a path on disk\n"}, {L"%Q", L"Dirpick: the root \""},
         {L"%E", L"\" is not an existing folder\n"},
         {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},
@@ -149,20 +156,23 @@ struct Dirpick : TempFolder {
 
 // Every dialog is answered while the test's own window, of another process, is in the foreground: it
 // must own none. With /center and no console window a dialog is centred on the work area. Documents
-// is moved away, as OneDrive moves it; shell:Personal must follow it.
+// is moved away, as OneDrive moves it; shell:Personal must follow it. Contacts is moved to a folder
+// that is gone: shell:Contacts opens what is left of its path.
 TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   wchar_t saved[MAX_PATH];
   DWORD bytes = sizeof(saved);
   RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", RRF_RT_ANY | RRF_NOEXPAND, nullptr, saved, &bytes);
-  std::wstring moved = root + L"\\Moved Docs";
+  constexpr wchar_t kContacts[] = L"{56784854-C6CB-462B-8169-88E350ACB882}";
+  std::wstring moved = root + L"\\Moved Docs", contacts = root + L"\\Gone\\Contacts";
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_SZ, moved.c_str(), 2 * moved.size() + 2);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, kContacts, REG_SZ, contacts.c_str(), 2 * contacts.size() + 2);
   RECT area;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99, 0, 0, 0, 0);
   SetForegroundWindow(mine);
   for (const wchar_t* folder : {L"Work\\Inner", L"Work2", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5",
-                                L"\x00C4pfel", L"Moved Docs\\Projects"})
+                                L"\x00C4pfel", L"Moved Docs\\Projects", L"Long Folder Name Here\\Child Folder"})
     make(folder);
   for (const Row& row : kRows) {
     SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
@@ -183,7 +193,9 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
       EXPECT_EQ(1u, r.dialogs.size()) << "a second dialog after the time ran out";
     }
     // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
-    std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\" : L"\\Work\\";
+    std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\"
+                       : line.find(L"/root:%t") != std::wstring::npos    ? L"\\Long Folder Name Here\\"
+                                                                         : L"\\Work\\";
     bool no_tree_below_a_root = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
     EXPECT_TRUE(no_tree_below_a_root || (r.seen.shown + L"\\").find(top) == 0) << encoded(r.seen.shown) << ": unfenced";
     if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
@@ -192,6 +204,7 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   }
   DestroyWindow(mine);
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, saved, bytes);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, kContacts, REG_EXPAND_SZ, L"%USERPROFILE%\\Contacts", 46);
 }
 
 // Start folders around MAX_PATH: 259 characters go as a path text, 260 as an item list, never on the

@@ -93,6 +93,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
     EXPECT_EQ(L"", browse(0, CTRL_C_EVENT)) << "Ctrl+C cancels the tree";
     console_interrupted = 0;
     EXPECT_NE(0, browse_callback(nullptr, BFFM_VALIDATEFAILEDW, 0, 0)) << "a typed name that is no folder";
+    EXPECT_TRUE(desktop_visible(1) && !desktop_visible(0)) << "session 0, the services', shows nobody a dialog";
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
     CoUninitialize();
     after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);

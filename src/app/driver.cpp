@@ -14,6 +14,7 @@
 #include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
+#include "strings/paths.h"
 
 StringVar CommandString;
 StringVar InitialDir;
@@ -73,9 +74,9 @@ constexpr char kUnknownFolderStart[] = "Dirpick: \"";
 constexpr char kUnknownFolderEnd[] = "\" names no known folder with a path on disk";
 constexpr char kRootStart[] = "Dirpick: the root \"";
 constexpr char kRootEnd[] = "\" is not an existing folder";
+constexpr char kRootLost[] = "\" cannot be shown as the dialog's top folder";
 
 constexpr int kConsoleTitleRoom = 300;
-constexpr int kFullPathRoom = MAX_PATH;
 constexpr int kExitCancelled = 1;
 constexpr int kExitInvalid = 255;
 constexpr wchar_t kTimeoutWord[] = L"/timeout";
@@ -116,8 +117,14 @@ void write_usage() {
   ws_rewind(mark);
 }
 
-// The console's own window, for centring the dialog: looked up by the console title.
+// The console's own window, for centring the dialog. Under Windows Terminal it is a hidden stand-in
+// owned by the terminal's window; two consoles may share a title, so the title is asked only where
+// the console has no window of its own.
 void find_console_window() {
+  if ((console_window = GetConsoleWindow())) {
+    console_window = GetAncestor(console_window, GA_ROOTOWNER);
+    return;
+  }
   int mark = ws_mark();
   string_space(kConsoleTitleRoom, mark);
   string_assign(&ConsoleTitle, mark);
@@ -175,6 +182,7 @@ bool resolve_folder(StringVar* folder, int mark) {
     return false;
   }
   full_path(ws_text_at(mark), mark);
+  long_path(mark);
   string_assign(folder, mark);
   if (is_empty(*folder)) {
     string_curdir(mark);
@@ -204,43 +212,6 @@ void driver_clear() {
   option_flags = 0;
   ExitStatus = 0;
   console_window = nullptr;
-}
-
-void ensure_trailing_backslash(StringVar* variable) {
-  if (string_right_equals(*variable, 1, L"\\")) return;
-  int mark = ws_mark();
-  ws_append(*variable);
-  ws_append(L"\\");
-  string_assign(variable, mark);
-}
-
-wchar_t* full_path(const wchar_t* text, int start) {
-  ws_rewind(start);
-  StringVar copy = nullptr;
-  StringVar buffer = nullptr;
-  string_dup(&copy, text);
-  if (string_length(copy) != 0) {
-    // A path that does not fit makes GetFullPathNameW answer with the size it needs, NUL
-    // included; ask again with that much room rather than take a buffer of blanks.
-    DWORD room = kFullPathRoom;
-    DWORD result;
-    for (;;) {
-      string_space(static_cast<int>(room), start);
-      string_assign(&buffer, start);
-      wchar_t* file_part = nullptr;
-      result = GetFullPathNameW(copy, room, buffer, &file_part);
-      if (result < room) break;
-      room = result;
-    }
-    if (result != 0) {
-      ws_append(buffer);
-      string_assign(&copy, start);
-    }
-  }
-  ws_append(copy);
-  string_free(copy);
-  string_free(buffer);
-  return ws_text_at(start);
 }
 
 void driver_run() {
@@ -297,16 +268,20 @@ void driver_run() {
   if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark);
   if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark);
   browse_root = RootDir;
-  if (!desktop_visible()) return stop(decoded(kNoDesktop, mark), kExitUnanswered);
+  DWORD session = 1;  // where it cannot be read, the dialog is tried
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), kExitUnanswered);
 
   browse_placement.center = option_flags & OPT_CENTER;
-  browse_placement.over = console_window ? console_window : GetConsoleWindow();
+  browse_placement.over = console_window;
   browse_modern_dialog = option_flags & OPT_MODERN;
   int outcome = browse_for_folder(WindowTitle, InitialDir, mark);
   string_assign(&Folder, mark);
   if (outcome == BROWSE_UNREADABLE) {
     // A path cut short could name another real folder.
     write_error_line(decoded(kUnreadable, mark));
+  } else if (outcome == BROWSE_ROOT_LOST) {
+    refuse(kRootStart, RootDir, kRootLost, mark);
   } else if (outcome == BROWSE_TIMED_OUT) {
     ExitStatus = kExitUnanswered;
   } else if (is_empty(Folder)) {

@@ -29,8 +29,4 @@ extern int ExitStatus;
 extern HWND console_window;
 
 void driver_clear();
-// Appends a backslash to the variable's text unless it already ends with one.
-void ensure_trailing_backslash(StringVar* variable);
 void driver_run();
-// The full-path form of text at start; text may lie in the workspace at start.
-wchar_t* full_path(const wchar_t* text, int start);

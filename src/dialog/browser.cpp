@@ -14,6 +14,7 @@
 #include "dialog/tree_dialog.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
+#include "strings/paths.h"
 #include "strings/workspace.h"
 
 int com_initialized;
@@ -42,7 +43,8 @@ IShellItem* item_of_folder(wchar_t* path, int length) {
 }
 }  // namespace
 
-bool desktop_visible() {
+bool desktop_visible(DWORD session) {
+  if (!session) return false;
   USEROBJECTFLAGS flags = {};
   // Where the flags cannot be read, the dialog is tried as before.
   if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags), nullptr)) return true;
@@ -97,7 +99,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     chosen = browse_classic(title, root && length == root_length ? nullptr : &preselection, root_list);
   }
   dialog_gone();
-  int outcome = timed_out ? BROWSE_TIMED_OUT : BROWSE_CANCELLED;
+  int outcome = root && !root_item ? BROWSE_ROOT_LOST : timed_out ? BROWSE_TIMED_OUT : BROWSE_CANCELLED;
   // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel. A folder
   // outside the root is never written, whichever dialog let it through.
   if (chosen && (console_interrupted || !item_inside_root(chosen))) chosen->Release(), chosen = nullptr;

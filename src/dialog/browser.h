@@ -9,14 +9,16 @@ extern int com_initialized;
 // Set for the file dialog in pick-folders mode; the tree dialog stands in where it cannot be shown.
 extern int browse_modern_dialog;
 
-enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE, BROWSE_TIMED_OUT };
+enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE, BROWSE_TIMED_OUT, BROWSE_ROOT_LOST };
 
 // False on a window station nobody sees (a service, a task that is not interactive, an SSH
-// session): a dialog there could never be answered.
-bool desktop_visible();
+// session), and in session 0, the services' own, which calls itself visible though nobody has seen
+// it since Windows Vista: a dialog there could never be answered.
+bool desktop_visible(DWORD session);
 
 // Leaves the chosen folder, whole at any length, with exactly one trailing backslash at start, or
 // the empty text (cancel, no file-system path, no SHELL32, or a path that cannot be read whole:
-// BROWSE_UNREADABLE; the time limit ran out: BROWSE_TIMED_OUT); the position ends on the NUL.
+// BROWSE_UNREADABLE; the time limit ran out: BROWSE_TIMED_OUT; no dialog, as the shell gives no item
+// for the root itself: BROWSE_ROOT_LOST); the position ends on the NUL.
 // A start folder outside browse_root opens on the root.
 int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);

@@ -5,6 +5,7 @@
 #include <wchar.h>
 
 #include "dialog/shell_items.h"
+#include "strings/paths.h"
 #include "strings/workspace.h"
 
 const wchar_t* browse_root;
@@ -17,7 +18,7 @@ bool root_exists(const wchar_t* root) {
 bool inside_root(const wchar_t* path, int length) {
   if (!browse_root) return true;
   int parent = static_cast<int>(wcslen(browse_root)) - 1;  // the root without its backslash
-  if (length < parent || CompareStringOrdinal(path, parent, browse_root, parent, TRUE) != CSTR_EQUAL) return false;
+  if (length < parent || !same_path(path, parent, browse_root, parent)) return false;
   return length == parent || path[parent] == L'\\';
 }
 

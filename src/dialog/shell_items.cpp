@@ -7,7 +7,7 @@
 
 #include "runtime/frame.h"
 #include "runtime/memory.h"
-#include "strings/functions.h"
+#include "strings/paths.h"
 #include "strings/workspace.h"
 
 Shell shell;
@@ -149,7 +149,7 @@ IShellItem* item_of_long_folder(wchar_t* path, int length) {
         wchar_t* name = nullptr;
         if (SUCCEEDED(shell.item_in_folder(nullptr, folder, id, &child)) &&
             SUCCEEDED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &name)) &&
-            CompareStringOrdinal(name, -1, path + from, -1, TRUE) == CSTR_EQUAL) {
+            same_path(name, -1, path + from, -1)) {
           found = child;
         } else if (child) {
           child->Release();
@@ -191,8 +191,4 @@ int append_item_path(IShellItem* item) {
   }
   if (parent) parent->Release();
   return done;
-}
-
-void end_with_backslash(int mark) {
-  if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
 }

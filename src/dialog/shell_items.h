@@ -22,9 +22,6 @@ struct Shell {
 };
 extern Shell shell;
 
-constexpr int kWholePathMax = MAX_PATH - 1;  // what every path call takes and gives whole
-constexpr int kDriveRootLength = 3;
-
 // Loads SHELL32 and fills `shell`; null, with nothing left loaded, when an entry point is missing.
 HMODULE shell_load();
 // The length of path's deepest part that exists as a folder (a file gives its folder; a part that
@@ -39,5 +36,3 @@ IShellItem* item_of_long_folder(wchar_t* path, int length);
 // Appends the item's file-system path, whole at any length. 1: done; 0: the item has no
 // file-system path; -1: a file-system folder whose path neither it nor its parents give whole.
 int append_item_path(IShellItem* item);
-// Appends a backslash to the text built since mark unless it already ends with one.
-void end_with_backslash(int mark);

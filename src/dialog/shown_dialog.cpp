@@ -26,6 +26,8 @@ void dialog_shown(HWND window) {
   if (shown_window == window) return;
   shown_window = window;
   if (browse_placement.center) place_centred(window, browse_placement.over);
+  // Where Windows refuses (another program has the foreground), it flashes the dialog's taskbar button.
+  SetForegroundWindow(window);
   if (console_interrupted) cancel_shown_dialog();
 }
 

@@ -112,8 +112,3 @@ void string_curdir(int start) {
   ws_release(room - n);
   p[n] = 0;
 }
-
-bool is_network_path(const wchar_t* path) {
-  if (!path || path[0] != L'\\' || path[1] != L'\\') return false;
-  return !((path[2] == L'?' || path[2] == L'.') && path[3] == L'\\');
-}

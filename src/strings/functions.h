@@ -15,6 +15,3 @@ void string_lower(const wchar_t* source, int start);
 void string_upper(const wchar_t* source, int start);
 // The current directory with one trailing backslash, or the empty text when it cannot be read.
 void string_curdir(int start);
-// A network path: \\server\share..., and not the \\?\ or \\.\ forms, which also begin with two
-// backslashes.
-bool is_network_path(const wchar_t* path);

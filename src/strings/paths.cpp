@@ -1,0 +1,73 @@
+// Path rules: network paths, full paths, trailing backslashes and path comparison.
+#include "strings/paths.h"
+
+#include "strings/functions.h"
+
+namespace {
+constexpr int kFullPathRoom = MAX_PATH;
+}  // namespace
+
+bool is_network_path(const wchar_t* path) {
+  if (!path || path[0] != L'\\' || path[1] != L'\\') return false;
+  return !((path[2] == L'?' || path[2] == L'.') && path[3] == L'\\');
+}
+
+bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length) {
+  return CompareStringOrdinal(a, a_length, b, b_length, TRUE) == CSTR_EQUAL;
+}
+
+void ensure_trailing_backslash(StringVar* variable) {
+  if (string_right_equals(*variable, 1, L"\\")) return;
+  int mark = ws_mark();
+  ws_append(*variable);
+  ws_append(L"\\");
+  string_assign(variable, mark);
+}
+
+wchar_t* full_path(const wchar_t* text, int start) {
+  ws_rewind(start);
+  StringVar copy = nullptr;
+  StringVar buffer = nullptr;
+  string_dup(&copy, text);
+  if (string_length(copy) != 0) {
+    // A path that does not fit makes GetFullPathNameW answer with the size it needs, NUL
+    // included; ask again with that much room rather than take a buffer of blanks.
+    DWORD room = kFullPathRoom;
+    DWORD result;
+    for (;;) {
+      string_space(static_cast<int>(room), start);
+      string_assign(&buffer, start);
+      wchar_t* file_part = nullptr;
+      result = GetFullPathNameW(copy, room, buffer, &file_part);
+      if (result < room) break;
+      room = result;
+    }
+    if (result != 0) {
+      ws_append(buffer);
+      string_assign(&copy, start);
+    }
+  }
+  ws_append(copy);
+  string_free(copy);
+  string_free(buffer);
+  return ws_text_at(start);
+}
+
+void long_path(int start) {
+  StringVar path = nullptr;
+  string_dup(&path, ws_text_at(start));
+  // Wine's GetLongPathNameW overruns its own buffers on a path beyond MAX_PATH and the process dies.
+  DWORD room = string_length(path) <= kWholePathMax ? GetLongPathNameW(path, nullptr, 0) : 0;  // with the NUL
+  DWORD length = room ? GetLongPathNameW(path, ws_reserve(static_cast<int>(room), start), room) : 0;
+  if (length && length < room) {
+    ws_release(static_cast<int>(room - length));
+  } else {
+    ws_rewind(start);
+    ws_append(path);
+  }
+  string_free(path);
+}
+
+void end_with_backslash(int mark) {
+  if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
+}

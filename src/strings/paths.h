@@ -1,0 +1,26 @@
+// Path rules in one place: the limits every path call works within, what a network path is, a path
+// made absolute, one trailing backslash, and names compared as the file system compares them.
+#pragma once
+#include <windows.h>
+
+#include "strings/workspace.h"
+
+constexpr int kWholePathMax = MAX_PATH - 1;  // what every path call takes and gives whole
+constexpr int kDriveRootLength = 3;
+
+// A network path: \\server\share..., and not the \\?\ or \\.\ forms, which also begin with two
+// backslashes.
+bool is_network_path(const wchar_t* path);
+// Whether two names or paths are one to the file system: compared ordinally, ignoring letter case
+// only (straße is not strasse). A length of -1 reads up to the NUL.
+bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length);
+// The full-path form of text at start; text may lie in the workspace at start.
+wchar_t* full_path(const wchar_t* text, int start);
+// The long form of the path at start where it exists and fits MAX_PATH (C:\\Long Folder Name Here for
+// C:\\LONG~FTD, the form %TEMP% often has), so that it compares with the shell's paths; as it was
+// elsewhere. The position ends on its NUL.
+void long_path(int start);
+// Appends a backslash to the variable's text unless it already ends with one.
+void ensure_trailing_backslash(StringVar* variable);
+// Appends a backslash to the text built since mark unless it already ends with one.
+void end_with_backslash(int mark);
