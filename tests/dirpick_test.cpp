@@ -105,6 +105,7 @@ const Row kRows[] = {
     {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60 /center", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
      L"Inner"},
     {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
+    {L"dirpick cd C:\\ T /modern", L"", IDCANCEL, F, 1, L"", L""},  // a cancel, and no tree after it
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", L"Dirpick: the result line could not be written\n"},
 };
 
@@ -186,6 +187,7 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
     EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
     EXPECT_EQ(utf16(subst(row.err)), r.err);
     EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
+    EXPECT_TRUE(row.button != IDOK || r.seen.ok_on) << "OK was off";
     EXPECT_EQ(nullptr, r.seen.owner);
     size_t limit = line.rfind(L"/timeout:");
     if (row.exit_code == 2 && limit != std::wstring::npos && !row.button) {
@@ -223,6 +225,8 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28",
                   .pick = base, .moved = leaf});
   EXPECT_EQ(encoded(L"cd \"" + leaf + L"\"\r\n"), r.out) << leaf.size() << " characters, picked in the tree";
+  r = run({.line = L"dirpick cd C:\\", .button = IDCANCEL, .type = L"\t\x25", .moved = L"\\Desktop\\My Computer"});
+  EXPECT_FALSE(r.seen.ok_on) << "OK on My Computer, which has no folder behind it";
   auto opened_on = [](const std::wstring& folder) {
     return run({.line = L"dirpick cd \"" + folder + L"\"", .dir = L"C:\\", .button = IDOK, .pick = folder}).out ==
            encoded(L"cd \"" + folder + L"\"\r\n");

@@ -157,7 +157,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (there && !fits) return give_up("the dialog took the selection back from the user to " + encoded(now));
     if (!(there = fits) && GetTickCount64() > appeared + 20000) return give_up("the keys never showed " + encoded(now));
   }
-  seen.shown = now, seen.shown_at = GetTickCount64();
+  seen.shown = now, seen.shown_at = GetTickCount64(), seen.ok_on = IsWindowEnabled(GetDlgItem(dialog, IDOK));
   GetWindowRect(dialog, &seen.rect);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
   for (int tries = 0; tries < 500 && IsWindow(dialog); ++tries) Sleep(20);

@@ -19,6 +19,7 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
   std::wstring shown;         // what it showed when answered: the tree's selection from its top item
   RECT rect = {};
   ULONGLONG shown_at = 0;  // when it showed that, to a read (30 ms); run() counts from the program's start
+  bool ok_on = false;      // whether its OK button took clicks then
 };
 
 // The exact command line (program name included) and working folder; the button for the dialog (0:

@@ -68,11 +68,12 @@ Presence folder_presence(const wchar_t* path, int length, wchar_t* asked) {
   return ABSENT;
 }
 
+}  // namespace
+
 bool is_file_system_folder(IShellItem* item) {
   SFGAOF kinds = 0;
   return SUCCEEDED(item->GetAttributes(kFileSystemFolder, &kinds)) && (kinds & kFileSystemFolder) == kFileSystemFolder;
 }
-}  // namespace
 
 HMODULE shell_load() {
   HMODULE module = LoadLibraryW(L"SHELL32.DLL");

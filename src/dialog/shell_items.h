@@ -33,6 +33,8 @@ int nearest_existing_folder(const wchar_t* path, int length);
 bool folder_exists(const wchar_t* path, int length);
 // The item of a folder of any length, or of its deepest whole parent; null when none parses.
 IShellItem* item_of_long_folder(wchar_t* path, int length);
+// Whether the item is a folder with a file-system path, not a virtual item such as This PC.
+bool is_file_system_folder(IShellItem* item);
 // Appends the item's file-system path, whole at any length. 1: done; 0: the item has no
 // file-system path; -1: a file-system folder whose path neither it nor its parents give whole.
 int append_item_path(IShellItem* item);

@@ -6,6 +6,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "dialog/fence.h"
 #include "dialog/guard.h"
 #include "dialog/placement.h"
 #include "dialog/shell_items.h"
@@ -157,9 +158,16 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
   // come back instead, a folder the user did not choose.
   if (message == BFFM_VALIDATEFAILEDW) return 1;
   if (message == BFFM_SELCHANGED) {
-    auto* selected = reinterpret_cast<PCUIDLIST_RELATIVE>(param);
+    auto* selected = reinterpret_cast<PCIDLIST_ABSOLUTE>(param);
     at_start = asked && asked->start && selected && desktop &&
                desktop->CompareIDs(SHCIDS_CANONICALONLY, asked->start, selected) == S_OK;
+    // OK only on a folder on disk inside the root: an item with no folder behind it (This PC, a
+    // library, the Recycle Bin) would come back as nothing, which a script reads as a cancel. Posted:
+    // Wine sets the button by the dialog's own flags once this message has returned.
+    IShellItem* item = nullptr;
+    if (!selected || FAILED(shell.item_of_list(selected, IID_PPV_ARGS(&item)))) item = nullptr;
+    PostMessageW(window, BFFM_ENABLEOK, 0, item && is_file_system_folder(item) && item_inside_root(item));
+    if (item) item->Release();
     return 0;
   }
   if (message != BFFM_INITIALIZED || !data) return 0;
