@@ -135,6 +135,7 @@ IShellItem* browse_classic(const wchar_t* title, Preselection* preselection, PCI
   info.lpfn = browse_callback;
   info.lParam = reinterpret_cast<LPARAM>(preselection);
   asked = preselection;
+  at_start = false;
   depth = preselection && preselection->start ? levels(preselection->start) - levels(root) : 0;
   if (FAILED(shell.desktop(&desktop))) desktop = nullptr;
   guard_windows(1);
@@ -147,6 +148,7 @@ IShellItem* browse_classic(const wchar_t* title, Preselection* preselection, PCI
   if (names) HeapFree(main_heap, 0, names);
   names = nullptr;
   if (desktop) desktop->Release();
+  desktop = nullptr;
   IShellItem* chosen = nullptr;
   if (list && FAILED(shell.item_of_list(list, IID_PPV_ARGS(&chosen)))) chosen = nullptr;
   CoTaskMemFree(list);
