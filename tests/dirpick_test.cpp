@@ -82,7 +82,7 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ /timeout:5.", L"", 0, F, 255, L"", L"Invalid option: /timeout:5.\n"},
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", 
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
-    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:1", L"", 0, F, 2, L"", L""},
+    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ T /modern /timeout:3", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
