@@ -30,6 +30,7 @@ struct Row {  // type: typed into the file dialog's name box
   DWORD exit_code;
   std::wstring out, err = L"";
   const wchar_t* type = nullptr;
+  std::wstring boxes = L"";  // what each box that refused a typed name said
 };
 
 constexpr Stream F = Stream::File;
@@ -91,7 +92,8 @@ const Row kRows[] = {
     {L"dirpick pushd \"%D\\Projects\" T /root:shell:Personal", L"C:\\", IDOK, F, 0, L"pushd \"%D\\Projects\"\r\n",
      L""},
     {L"dirpick cd C:\\windows T /modern /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
-    {L"dirpick cd \"%W\" T /modern /root:%W /timeout:3", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\n..\\Work2"},
+    {L"dirpick cd \"%W\" T /modern /root:%W /timeout:4", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\n..\\Work2",
+     L"%F%F"},  // the last box closes with the dialog
     {L"dirpick cd \"%T\\Child Folder\" Pick /root:%T", L"C:\\", IDOK, F, 0, L"cd \"%G\\Child Folder\"\r\n", L""},
     {L"dirpick cd \"%G\" Pick /modern /root:%T", L"C:\\", IDOK, F, 0, L"cd \"%G\\Child Folder\"\r\n", L"",
      L"Child Folder"},
@@ -145,6 +147,7 @@ struct Dirpick : TempFolder {
         {L"%T", std::wstring(short_name, short_length)},
         {L"%K", L"\" names no known folder with a path on disk\n"}, {L"%Q", L"Dirpick: the root \""},
         {L"%E", L"\" is not an existing folder\n"},
+        {L"%F", L"Only " + root + L"\\Work and the folders below it can be chosen|"},
         {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},
         {L"%P", L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 L"/batch for a temporary script\n"}};
@@ -188,6 +191,7 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
     EXPECT_EQ(utf16(subst(row.err)), r.err);
     EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
     EXPECT_TRUE(row.button != IDOK || r.seen.ok_on) << "OK was off";
+    EXPECT_EQ(subst(row.boxes), r.seen.boxes);
     EXPECT_EQ(nullptr, r.seen.owner);
     size_t limit = line.rfind(L"/timeout:");
     if (row.exit_code == 2 && limit != std::wstring::npos && !row.button) {

@@ -149,7 +149,18 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (now != last) return give_up("the dialog never showed " + encoded(want + L": " + seen.texts + now));
     for (size_t key = 1; keys && key < line.size(); ++key) PostMessageW(tree, WM_KEYDOWN, line[key], 0);
     if (end == std::wstring::npos) break;
-    if (!keys) SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+    if (keys) continue;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+    HWND box = nullptr;
+    auto owned = [&](HWND w) { return !(box = GetWindow(w, GW_OWNER) == dialog && IsWindowVisible(w) ? w : nullptr); };
+    for (ULONGLONG until = GetTickCount64() + 20000; !box && GetTickCount64() < until && IsWindow(dialog); Sleep(30))
+      each_window(nullptr, owned);
+    if (!box) return give_up("no box said why " + encoded(line) + " was refused");
+    each_window(box, [&](HWND w) {  // its message, not its icon or button
+      return seen.boxes += class_of(w) == L"Static" && GetWindowTextLengthW(w) ? text_of(w) : L"", TRUE;
+    });
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    for (int tries = 0; tries < 500 && IsWindow(box); ++tries) Sleep(20);
   }
   // The user's move stands until the dialog's own requests are over (a settle pause and six more).
   for (bool there = false; !how.moved.empty() && (!there || GetTickCount64() < appeared + 2000); Sleep(30)) {

@@ -16,6 +16,7 @@ enum class Stream { File, Full, Closed, ErrClosed, Pipe, Unseen };
 struct Seen {  // the dialog as answered: its owner, caption and texts, and what while_up noted
   HWND dialog = nullptr, owner = nullptr;
   std::wstring texts, noted;  // the caption and each static text, each followed by '|'
+  std::wstring boxes;         // what each box that refused a typed name said, followed by '|'
   std::wstring shown;         // what it showed when answered: the tree's selection from its top item
   RECT rect = {};
   ULONGLONG shown_at = 0;  // when it showed that, to a read (30 ms); run() counts from the program's start
@@ -23,10 +24,11 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
 };
 
 // The exact command line (program name included) and working folder; the button for the dialog (0:
-// nobody answers); what is done first, line by line: a name typed into its name box and confirmed
-// (the last one is the answer), or with a leading '\t' virtual keys pressed in its tree; the program
-// beside the test executable, or a full path; the folder the tree must show selected (empty: any); the
-// folder the keys move the tree to, which it must still show once the start folder is no longer asked for.
+// nobody answers); what is done first, line by line: a name typed into its name box and confirmed (the
+// last one is the answer; each before it refused with a box, which is closed), or with a leading '\t'
+// virtual keys pressed in its tree; the program beside the test executable, or a full path; the folder
+// the tree must show selected (empty: any); the folder the keys move the tree to, which it must still
+// show once the start folder is no longer asked for.
 struct Launch {
   std::wstring line, dir;
   int button = 0;

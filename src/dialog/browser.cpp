@@ -92,7 +92,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   if (root && !root_item) {
     hr = HRESULT_FROM_WIN32(ERROR_CANCELLED);  // no dialog rather than one without its fence
   } else if (browse_modern_dialog) {
-    hr = browse_modern(title, start_item, &chosen);
+    hr = browse_modern(title, start_item, root_item, &chosen);
   }
   if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED) && !timed_out) {
     // The tree opens on its top item by itself; Wine's selects another when asked for the top one.

@@ -5,6 +5,7 @@
 #include <wchar.h>
 
 #include "dialog/shell_items.h"
+#include "dialog/shown_dialog.h"
 #include "strings/paths.h"
 #include "strings/workspace.h"
 
@@ -33,3 +34,13 @@ bool item_inside_root(IShellItem* item) {
 HRESULT fence_navigation(IShellItem* folder) { return item_inside_root(folder) ? S_OK : E_ACCESSDENIED; }
 
 HRESULT fence_pick(IShellItem* picked) { return item_inside_root(picked) ? S_OK : S_FALSE; }
+
+void fence_tell(HWND owner) {
+  int mark = ws_mark();
+  ws_append(L"Only ");
+  ws_append(browse_root);
+  if (wcslen(browse_root) > kDriveRootLength) ws_release(1);  // its backslash, but a drive root's
+  ws_append(L" and the folders below it can be chosen");
+  tell_over_dialog(owner, ws_text_at(mark));
+  ws_rewind(mark);
+}

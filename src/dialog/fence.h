@@ -18,3 +18,6 @@ bool item_inside_root(IShellItem* item);
 // lets it close on the picked folder, S_FALSE keeps it up.
 HRESULT fence_navigation(IShellItem* folder);
 HRESULT fence_pick(IShellItem* picked);
+// Tells the user why a folder was refused, in a box owned by the dialog: "Only C:\Work and the
+// folders below it can be chosen".
+void fence_tell(HWND owner);

@@ -11,6 +11,24 @@
 
 namespace {
 constexpr FILEOPENDIALOGOPTIONS kPickFolders = FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
+// Below a root, places outside it are not offered, and a pick there leaves no trace outside.
+constexpr FILEOPENDIALOGOPTIONS kFenced = FOS_HIDEPINNEDPLACES | FOS_HIDEMRUPLACES | FOS_DONTADDTORECENT;
+
+HWND window_of(IFileDialog* dialog) {
+  IOleWindow* ole = nullptr;
+  HWND window = nullptr;
+  if (SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&ole)))) {
+    if (FAILED(ole->GetWindow(&window))) window = nullptr;
+    ole->Release();
+  }
+  return window;
+}
+
+// A refusal in silence reads as a dialog that does not work: a box says why.
+HRESULT told(IFileDialog* dialog, HRESULT answer) {
+  if (answer != S_OK) fence_tell(window_of(dialog));
+  return answer;
+}
 
 // The dialog's own window, from its events: the first window activated on the thread may be
 // another (a box shown during the first navigation). Below a root, a folder outside is refused
@@ -24,12 +42,13 @@ struct Events final : IFileDialogEvents {
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
     IShellItem* picked = nullptr;
-    HRESULT answer = SUCCEEDED(dialog->GetResult(&picked)) ? fence_pick(picked) : S_FALSE;
-    if (picked) picked->Release();
+    if (FAILED(dialog->GetResult(&picked))) return S_FALSE;
+    HRESULT answer = told(dialog, fence_pick(picked));
+    picked->Release();
     return answer;
   }
-  HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem* folder) override {
-    return fence_navigation(folder);
+  HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog* dialog, IShellItem* folder) override {
+    return told(dialog, fence_navigation(folder));
   }
   HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override { return note(dialog); }
   HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog* dialog) override { return note(dialog); }
@@ -41,24 +60,25 @@ struct Events final : IFileDialogEvents {
     return E_NOTIMPL;
   }
   static HRESULT note(IFileDialog* dialog) {
-    IOleWindow* ole = nullptr;
-    HWND window = nullptr;
-    if (SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&ole)))) {
-      if (SUCCEEDED(ole->GetWindow(&window)) && window) dialog_shown(window);
-      ole->Release();
-    }
+    if (HWND window = window_of(dialog)) dialog_shown(window);
     return S_OK;
   }
 };
 }  // namespace
 
-HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem** chosen) {
+HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem* root_item, IShellItem** chosen) {
   IFileOpenDialog* dialog = nullptr;
   HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog));
   if (FAILED(hr)) return hr;
   FILEOPENDIALOGOPTIONS options = 0;
   dialog->GetOptions(&options);
-  dialog->SetOptions(options | kPickFolders);
+  dialog->SetOptions(options | kPickFolders | (root_item ? kFenced : 0));
+  // Windows 7 and later: the navigation pane shows the root alone; where it cannot, the fence holds.
+  IFileDialog2* navigation = nullptr;
+  if (root_item && SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&navigation)))) {
+    navigation->SetNavigationRoot(root_item);
+    navigation->Release();
+  }
   if (title) dialog->SetTitle(title);
   if (start_item) dialog->SetFolder(start_item);
   Events events;

@@ -8,6 +8,7 @@ IFileDialog* shown_file_dialog;
 
 namespace {
 volatile HWND shown_window;
+bool box_up;
 }  // namespace
 
 void cancel_shown_dialog() {
@@ -15,6 +16,10 @@ void cancel_shown_dialog() {
 }
 
 void close_shown_dialog() {
+  // Our box runs its own loop on this thread, and the dialog cannot close before it does: it goes
+  // first, as Esc would close it. The shell's own boxes are left alone: once closed, Wine's file
+  // dialog goes on to accept what the box refused.
+  if (HWND box = GetActiveWindow(); box_up && box != shown_window) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
   if (shown_file_dialog) {
     shown_file_dialog->Close(HRESULT_FROM_WIN32(ERROR_TIMEOUT));
   } else {
@@ -29,6 +34,12 @@ void dialog_shown(HWND window) {
   // Where Windows refuses (another program has the foreground), it flashes the dialog's taskbar button.
   SetForegroundWindow(window);
   if (console_interrupted) cancel_shown_dialog();
+}
+
+void tell_over_dialog(HWND owner, const wchar_t* text) {
+  box_up = true;
+  MessageBoxW(owner, text, L"Dirpick", MB_OK | MB_ICONWARNING);
+  box_up = false;
 }
 
 void dialog_gone() { shown_window = nullptr; }
