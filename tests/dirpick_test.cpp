@@ -94,6 +94,9 @@ const Row kRows[] = {
     {L"dirpick cd C:\\windows T /modern /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
     {L"dirpick cd \"%W\" T /modern /root:%W /timeout:4", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\n..\\Work2",
      L"%F%F"},  // the last box closes with the dialog
+    {L"dirpick cd C:\\windows T /root:c:\\", L"C:\\", IDOK, F, 0, L"cd \"C:\\windows\"\r\n", L""},
+    {L"dirpick cd C:\\windows T /modern /root:C:\\", L"C:\\", IDOK, F, 0, L"cd \"C:\\windows\"\r\n", L"",
+     L"Z:\\\nC:\\windows", L"Only C:\\ and the folders below it can be chosen|"},
     {L"dirpick cd \"%T\\Child Folder\" Pick /root:%T", L"C:\\", IDOK, F, 0, L"cd \"%G\\Child Folder\"\r\n", L""},
     {L"dirpick cd \"%G\" Pick /modern /root:%T", L"C:\\", IDOK, F, 0, L"cd \"%G\\Child Folder\"\r\n", L"",
      L"Child Folder"},
@@ -201,9 +204,11 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
     // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
     std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\"
                        : line.find(L"/root:%t") != std::wstring::npos    ? L"\\Long Folder Name Here\\"
+                       : line.find(L"/root:c:") != std::wstring::npos    ? L"C:\\"
                                                                          : L"\\Work\\";
     bool no_tree_below_a_root = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
-    EXPECT_TRUE(no_tree_below_a_root || (r.seen.shown + L"\\").find(top) == 0) << encoded(r.seen.shown) << ": unfenced";
+    bool fenced = (r.seen.shown + L"\\").find(top) == 0 && !r.seen.name_box;  // a typed path leaves the fence
+    EXPECT_TRUE(no_tree_below_a_root || fenced) << encoded(r.seen.shown) << ": unfenced";
     if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
     EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4);
     EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);
@@ -229,6 +234,10 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   Result r = run({.line = L"dirpick cd \"" + base + L"\"", .dir = L"C:\\", .button = IDOK, .type = L"\t\x27\x28",
                   .pick = base, .moved = leaf});
   EXPECT_EQ(encoded(L"cd \"" + leaf + L"\"\r\n"), r.out) << leaf.size() << " characters, picked in the tree";
+  std::wstring shouted = leaf;  // beyond MAX_PATH no call gives the names as on disk
+  CharUpperBuffW(shouted.data(), static_cast<DWORD>(shouted.size()));
+  r = run({.line = L"dirpick cd \"\" T /root:\"" + shouted + L"\"", .dir = L"C:\\", .button = IDOK, .pick = leaf});
+  EXPECT_EQ(encoded(L"cd \"" + leaf + L"\"\r\n"), r.out) << "a root in other letter case";
   r = run({.line = L"dirpick cd C:\\", .button = IDCANCEL, .type = L"\t\x25", .moved = L"\\Desktop\\My Computer"});
   EXPECT_FALSE(r.seen.ok_on) << "OK on My Computer, which has no folder behind it";
   auto opened_on = [](const std::wstring& folder) {

@@ -113,6 +113,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
   });
   name_box = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+  seen.name_box = name_box && IsWindowVisible(name_box);
   // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree
   // (below a root, from the root's item on), the typed name in the file dialog's box; for a cancel, the
   // focus.

@@ -21,6 +21,7 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
   RECT rect = {};
   ULONGLONG shown_at = 0;  // when it showed that, to a read (30 ms); run() counts from the program's start
   bool ok_on = false;      // whether its OK button took clicks then
+  bool name_box = false;   // whether it had a box to type a name into
 };
 
 // The exact command line (program name included) and working folder; the button for the dialog (0:
