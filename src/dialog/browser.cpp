@@ -26,8 +26,7 @@ constexpr int kPathRoom = MAX_PATH;
 // A heap copy of the folder without its trailing backslash (a drive root keeps it), with room to
 // spare; its length.
 wchar_t* folder_copy(const wchar_t* folder, int* length, int room) {
-  *length = static_cast<int>(wcslen(folder ? folder : L""));
-  if (*length > kDriveRootLength && folder[*length - 1] == L'\\') --*length;
+  *length = folder_length(folder);
   int size = (*length > room ? *length : room) + kPathRoom;
   auto* copy = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * size, HEAP_ZERO_MEMORY));
   if (*length) memcpy(copy, folder, sizeof(wchar_t) * *length);

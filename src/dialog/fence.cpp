@@ -12,8 +12,7 @@
 const wchar_t* browse_root;
 
 bool root_exists(const wchar_t* root) {
-  int length = static_cast<int>(wcslen(root));
-  return folder_exists(root, length > kDriveRootLength ? length - 1 : length);
+  return folder_exists(root, folder_length(root));
 }
 
 bool inside_root(const wchar_t* path, int length) {
@@ -38,8 +37,8 @@ HRESULT fence_pick(IShellItem* picked) { return item_inside_root(picked) ? S_OK 
 void fence_tell(HWND owner) {
   int mark = ws_mark();
   ws_append(L"Only ");
-  ws_append(browse_root);
-  if (wcslen(browse_root) > kDriveRootLength) ws_release(1);  // its backslash, but a drive root's
+  int length = folder_length(browse_root);  // C:\Work as the user wrote it; C:\ whole
+  string_copy_n(ws_reserve(length, ws_mark()), browse_root, length);
   ws_append(L" and the folders below it can be chosen");
   tell_over_dialog(owner, ws_text_at(mark));
   ws_rewind(mark);

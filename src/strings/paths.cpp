@@ -16,6 +16,11 @@ bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length) {
   return CompareStringOrdinal(a, a_length, b, b_length, TRUE) == CSTR_EQUAL;
 }
 
+int folder_length(const wchar_t* folder) {
+  int length = static_cast<int>(wcslen(folder ? folder : L""));
+  return length > kDriveRootLength && folder[length - 1] == L'\\' ? length - 1 : length;
+}
+
 void ensure_trailing_backslash(StringVar* variable) {
   if (string_right_equals(*variable, 1, L"\\")) return;
   int mark = ws_mark();

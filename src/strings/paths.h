@@ -20,6 +20,8 @@ wchar_t* full_path(const wchar_t* text, int start);
 // C:\\LONG~FTD, the form %TEMP% often has), so that it compares with the shell's paths; as it was
 // elsewhere. The position ends on its NUL.
 void long_path(int start);
+// The length of a folder's path without its trailing backslash; a drive root keeps it (C:\\).
+int folder_length(const wchar_t* folder);
 // Appends a backslash to the variable's text unless it already ends with one.
 void ensure_trailing_backslash(StringVar* variable);
 // Appends a backslash to the text built since mark unless it already ends with one.
