@@ -125,6 +125,9 @@ std::wstring folder_in(const std::wstring& out) {
   return folder.empty() || folder.back() != L'\\' ? folder : folder.substr(0, folder.size() - 1);
 }
 
+// Whether a row's run shows a dialog: one answered, or one that the time limit closes.
+bool shows_dialog(const Row& row) { return row.button || (row.exit_code == 2 && row.stream != Stream::Unseen); }
+
 struct Dirpick : TempFolder {
   // Made now and last read an hour ago, with each parent up to the test folder, as a folder that was
   // filled since anyone listed it: its first listing changes its access time.
@@ -137,6 +140,44 @@ struct Dirpick : TempFolder {
       SetFileTime(h, nullptr, &read, nullptr), CloseHandle(h);
     }
     return folder;
+  }
+  // Runs the rows that show a dialog, or those that show none; area: the work area /center centres on.
+  void check_rows(bool dialogs) {
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    for (const Row& row : kRows) {
+      if (shows_dialog(row) != dialogs) continue;
+      SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
+      Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream, L"dirpick.exe",
+                      folder_in(subst(row.out))});
+      if (r.exit_code == 0xDEAD || HasFailure()) break;  // the rows after a stuck one would only wait too
+      EXPECT_EQ(row.exit_code, r.exit_code);
+      std::wstring line = row.line;
+      CharLowerBuffW(line.data(), static_cast<DWORD>(line.size()));
+      bool oem = line.find(L"/batch") != std::wstring::npos || line.find(L"/bare") != std::wstring::npos;
+      EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
+      EXPECT_EQ(utf16(subst(row.err)), r.err);
+      EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
+      EXPECT_TRUE(row.button != IDOK || r.seen.ok_on) << "OK was off";
+      EXPECT_EQ(subst(row.boxes), r.seen.boxes);
+      EXPECT_EQ(nullptr, r.seen.owner);
+      size_t limit = line.rfind(L"/timeout:");
+      if (row.exit_code == 2 && limit != std::wstring::npos && !row.button) {
+        EXPECT_GE(r.up_ms + 500, _wtoi(line.c_str() + limit + 9) * 1000ull) << "closed long before the time limit";
+        EXPECT_EQ(1u, r.dialogs.size()) << "a second dialog after the time ran out";
+      }
+      // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
+      std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\"
+                         : line.find(L"/root:%t") != std::wstring::npos    ? L"\\Long Folder Name Here\\"
+                         : line.find(L"/root:c:") != std::wstring::npos    ? L"C:\\"
+                                                                           : L"\\Work\\";
+      bool no_tree_below_a_root = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
+      bool fenced = (r.seen.shown + L"\\").find(top) == 0 && !r.seen.name_box;  // a typed path leaves the fence
+      EXPECT_TRUE(no_tree_below_a_root || fenced) << encoded(r.seen.shown) << ": unfenced";
+      if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
+      EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4);
+      EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);
+    }
   }
   std::wstring subst(std::wstring text) {
     wchar_t short_name[MAX_PATH];
@@ -174,49 +215,20 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   std::wstring moved = root + L"\\Moved Docs", contacts = root + L"\\Gone\\Contacts";
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_SZ, moved.c_str(), 2 * moved.size() + 2);
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, kContacts, REG_SZ, contacts.c_str(), 2 * contacts.size() + 2);
-  RECT area;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99, 0, 0, 0, 0);
   SetForegroundWindow(mine);
   for (const wchar_t* folder : {L"Work\\Inner", L"Work2", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5",
                                 L"\x00C4pfel", L"Moved Docs\\Projects", L"Long Folder Name Here\\Child Folder"})
     make(folder);
-  for (const Row& row : kRows) {
-    SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
-    Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream, L"dirpick.exe",
-                    folder_in(subst(row.out))});
-    if (r.exit_code == 0xDEAD || HasFailure()) break;  // the rows after a stuck one would only wait too
-    EXPECT_EQ(row.exit_code, r.exit_code);
-    std::wstring line = row.line;
-    CharLowerBuffW(line.data(), static_cast<DWORD>(line.size()));
-    bool oem = line.find(L"/batch") != std::wstring::npos || line.find(L"/bare") != std::wstring::npos;
-    EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
-    EXPECT_EQ(utf16(subst(row.err)), r.err);
-    EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
-    EXPECT_TRUE(row.button != IDOK || r.seen.ok_on) << "OK was off";
-    EXPECT_EQ(subst(row.boxes), r.seen.boxes);
-    EXPECT_EQ(nullptr, r.seen.owner);
-    size_t limit = line.rfind(L"/timeout:");
-    if (row.exit_code == 2 && limit != std::wstring::npos && !row.button) {
-      EXPECT_GE(r.up_ms + 500, _wtoi(line.c_str() + limit + 9) * 1000ull) << "closed long before the time limit";
-      EXPECT_EQ(1u, r.dialogs.size()) << "a second dialog after the time ran out";
-    }
-    // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
-    std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\"
-                       : line.find(L"/root:%t") != std::wstring::npos    ? L"\\Long Folder Name Here\\"
-                       : line.find(L"/root:c:") != std::wstring::npos    ? L"C:\\"
-                                                                         : L"\\Work\\";
-    bool no_tree_below_a_root = line.find(L"/root:") == std::wstring::npos || !r.seen.dialog || row.type;
-    bool fenced = (r.seen.shown + L"\\").find(top) == 0 && !r.seen.name_box;  // a typed path leaves the fence
-    EXPECT_TRUE(no_tree_below_a_root || fenced) << encoded(r.seen.shown) << ": unfenced";
-    if (line.find(L"/center") == std::wstring::npos || !r.seen.dialog) continue;
-    EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4);
-    EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4);
-  }
+  check_rows(true);
   DestroyWindow(mine);
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, saved, bytes);
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, kContacts, REG_EXPAND_SZ, L"%USERPROFILE%\\Contacts", 46);
 }
+
+// Refusals, usage and runs without a visible desktop show no dialog: they run beside the suites that
+// take the display.
+TEST_F(Dirpick, RunsWithoutADialogGiveExactBytesAndExitCode) { check_rows(false); }
 
 // Start folders around MAX_PATH: 259 characters go as a path text, 260 as an item list, never on the
 // sibling that a 259-character cut names. A folder picked beyond MAX_PATH comes back whole. Fresh start
