@@ -18,6 +18,7 @@ const std::wstring kUsage =
     L"    /bare         write the folder alone (give - as the CommandString)\r\n"
     L"    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
     L"    /root:PATH    offer only PATH and the folders below it\r\n"
+    L"    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
     L"Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n\n";
 
 // %W: the folder Work, %R: the test folder, %N and %B: odd folders, %U: the banner and usage text,
@@ -83,7 +84,7 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ /timeout:5.", L"", 0, F, 255, L"", L"Invalid option: /timeout:5.\n"},
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", 
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
-    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2", L"", 0, F, 2, L"", L""},
+    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2 /require:Inner", L"", 0, F, 2, L"", L""},  // OK is off
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ T /modern /timeout:3", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
@@ -107,6 +108,19 @@ const Row kRows[] = {
     {L"dirpick - C:\\ T /root:shell:Nope /bare /batch", L"", 0, F, 255, L"", L"%P"},
     {L"dirpick cd C:\\ T /root:shell:Nope /x", L"", 0, F, 255, L"", L"Invalid option: /x\n"},
     {L"dirpick cd C:\\ T /root:", L"", 0, F, 255, L"", L"Invalid option: /root:\n"},
+    {L"dirpick cd \"%W\" T /require:Inner", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick cd \"%W\\Inner\" T /root:%W /require:b*.?md", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
+    {L"dirpick cd \"%W2\" T /require:Inner", L"C:\\", IDCANCEL, F, 1, L"", L""},  // OK is off
+    {L"dirpick cd \"%W\" T /require:Inner /require:.git\\x", L"C:\\", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd \"%W\" T /modern /require:*.cmd", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
+     L"..\\Work2\nInner", L"The folder must hold *.cmd|"},
+    {L"dirpick cd C:\\ T /require:", L"", 0, F, 255, L"", L"Invalid option: /require:\n"},
+    {L"dirpick cd C:\\ T /require:C:\\x", L"", 0, F, 255, L"", L"Invalid option: /require:C:\\x\n"},
+    {L"dirpick cd C:\\ T /require:\\x", L"", 0, F, 255, L"", L"Invalid option: /require:\\x\n"},
+    {L"dirpick cd C:\\ T /require:a\\..\\b", L"", 0, F, 255, L"", L"Invalid option: /require:a\\..\\b\n"},
+    {L"dirpick cd C:\\ T /require:a<b", L"", 0, F, 255, L"", L"Invalid option: /require:a<b\n"},
+    {L"dirpick cd C:\\ T /require:*\\x", L"", 0, F, 255, L"", L"Invalid option: /require:*\\x\n"},
     {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60 /center", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
      L"Inner"},
     {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
@@ -158,7 +172,9 @@ struct Dirpick : TempFolder {
       EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
       EXPECT_EQ(utf16(subst(row.err)), r.err);
       EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
-      EXPECT_TRUE(row.button != IDOK || r.seen.ok_on) << "OK was off";
+      // A cancel below /require stands on a folder without what it must hold.
+      bool required = line.find(L"/require:") != std::wstring::npos;
+      EXPECT_TRUE(row.button == IDCANCEL && required ? !r.seen.ok_on : row.button != IDOK || r.seen.ok_on) << "OK";
       EXPECT_EQ(subst(row.boxes), r.seen.boxes);
       EXPECT_EQ(nullptr, r.seen.owner);
       size_t limit = line.rfind(L"/timeout:");
@@ -218,8 +234,11 @@ TEST_F(Dirpick, CommandLineAndAnswerGiveExactBytesAndExitCode) {
   HWND mine = CreateWindowExW(0, L"Static", L"t", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99, 0, 0, 0, 0);
   SetForegroundWindow(mine);
   for (const wchar_t* folder : {L"Work\\Inner", L"Work2", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5",
-                                L"\x00C4pfel", L"Moved Docs\\Projects", L"Long Folder Name Here\\Child Folder"})
+                                L"\x00C4pfel", L"Moved Docs\\Projects", L"Long Folder Name Here\\Child Folder",
+                                L"Work\\.git"})
     make(folder);
+  CloseHandle(CreateFileW((root + L"\\Work\\Inner\\build.cmd").c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0));
+  SetFileAttributesW((root + L"\\Work\\.git").c_str(), FILE_ATTRIBUTE_HIDDEN);
   check_rows(true);
   DestroyWindow(mine);
   RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, saved, bytes);

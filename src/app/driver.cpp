@@ -19,6 +19,7 @@
 StringVar CommandString;
 StringVar InitialDir;
 StringVar RootDir;
+StringVar Required;
 StringVar WindowTitle;
 StringVar Param;
 StringVar ParamLower;
@@ -56,6 +57,7 @@ constexpr char kOptionsUsage[] =
     "    /bare         write the folder alone (give - as the CommandString)\r\n"
     "    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
     "    /root:PATH    offer only PATH and the folders below it\r\n"
+    "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
     "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
 
 constexpr char kInvalidOption[] = "Invalid option: ";
@@ -85,6 +87,8 @@ constexpr long long kTimeoutMaxSeconds = 86400;
 constexpr UINT kMsPerSecond = 1000;
 constexpr wchar_t kRootWord[] = L"/root:";
 constexpr int kRootWordLength = sizeof(kRootWord) / sizeof(wchar_t) - 1;
+constexpr wchar_t kRequireWord[] = L"/require:";
+constexpr int kRequireWordLength = sizeof(kRequireWord) / sizeof(wchar_t) - 1;
 
 struct OptionWord {
   const wchar_t* word;
@@ -207,7 +211,7 @@ void refuse(const char* start, const wchar_t* subject, const char* end, int mark
 }  // namespace
 
 void driver_clear() {
-  CommandString = InitialDir = RootDir = WindowTitle = Param = ParamLower = nullptr;
+  CommandString = InitialDir = RootDir = Required = WindowTitle = Param = ParamLower = nullptr;
   Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
   option_flags = 0;
   ExitStatus = 0;
@@ -256,7 +260,18 @@ void driver_run() {
       string_assign(&RootDir, mark);
       continue;
     }
-    if (!timeout_word && !root_word && !title_taken) {
+    // And a /require: word; each adds a pattern the folder must hold, one that could never be inside
+    // a folder is refused.
+    string_left(ParamLower, kRequireWordLength, mark);
+    bool require_word = ws_take_equal(mark, kRequireWord);
+    if (require_word && is_inside_pattern(Param + kRequireWordLength)) {
+      ws_append(Required);
+      ws_append(Param + kRequireWordLength);
+      ws_append(L"|");
+      string_assign(&Required, mark);
+      continue;
+    }
+    if (!timeout_word && !root_word && !require_word && !title_taken) {
       title_taken = true;
       ws_append(Param);
       string_assign(&WindowTitle, mark);
@@ -268,6 +283,7 @@ void driver_run() {
   if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark);
   if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark);
   browse_root = RootDir;
+  browse_required = Required;
   DWORD session = 1;  // where it cannot be read, the dialog is tried
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
   if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), kExitUnanswered);
@@ -275,8 +291,20 @@ void driver_run() {
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window;
   browse_modern_dialog = option_flags & OPT_MODERN;
-  int outcome = browse_for_folder(WindowTitle, InitialDir, mark);
-  string_assign(&Folder, mark);
+  int outcome;
+  // Checked again once the dialog has closed (what it held may have gone meanwhile, or a typed name
+  // skipped the check): the dialog then opens again on that folder.
+  for (;;) {
+    outcome = browse_for_folder(WindowTitle, InitialDir, mark);
+    string_assign(&Folder, mark);
+    if (outcome != BROWSE_CHOSEN || !Required) break;
+    ws_append(Folder);
+    int missing = append_requirement(mark, (ws_mark() - mark) / 2);
+    ws_rewind(mark);
+    if (!missing) break;
+    string_free(InitialDir);
+    string_dup(&InitialDir, Folder);
+  }
   if (outcome == BROWSE_UNREADABLE) {
     // A path cut short could name another real folder.
     write_error_line(decoded(kUnreadable, mark));

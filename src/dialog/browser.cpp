@@ -95,7 +95,18 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   }
   if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED) && !timed_out) {
     // The tree opens on its top item by itself; Wine's selects another when asked for the top one.
-    chosen = browse_classic(title, root && length == root_length ? nullptr : &preselection, root_list);
+    // Under the script's title, what the folder must hold.
+    StringVar heading = nullptr;
+    if (browse_required) {
+      int mark = ws_mark();
+      ws_append(title);
+      if (title && *title) ws_append(L"\n");
+      append_requirement(-1, 0);
+      string_assign(&heading, mark);
+    }
+    chosen = browse_classic(heading ? heading : title, root && length == root_length ? nullptr : &preselection,
+                            root_list);
+    string_free(heading);
   }
   dialog_gone();
   int outcome = root && !root_item ? BROWSE_ROOT_LOST : timed_out ? BROWSE_TIMED_OUT : BROWSE_CANCELLED;

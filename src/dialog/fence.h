@@ -1,4 +1,5 @@
-// The fence of /root: a folder and what lies below it, the only folders either dialog offers.
+// The fence of /root (a folder and what lies below it, the only folders either dialog offers) and
+// of /require (what a chosen folder must hold).
 #pragma once
 #include <windows.h>
 
@@ -6,6 +7,8 @@ struct IShellItem;
 
 // The root folder with one trailing backslash, made absolute; null: no fence.
 extern const wchar_t* browse_root;
+// The patterns a chosen folder must hold, each followed by '|'; null: none.
+extern const wchar_t* browse_required;
 
 // Whether the root, with its trailing backslash, names a folder that exists (or one we may not read).
 bool root_exists(const wchar_t* root);
@@ -14,10 +17,14 @@ bool root_exists(const wchar_t* root);
 bool inside_root(const wchar_t* path, int length);
 // The same for a shell item, by its file-system path read whole; an item with none is outside.
 bool item_inside_root(IShellItem* item);
-// The file dialog's answers: S_OK lets it go to the folder, E_ACCESSDENIED keeps it where it is; S_OK
-// lets it close on the picked folder, S_FALSE keeps it up.
-HRESULT fence_navigation(IShellItem* folder);
-HRESULT fence_pick(IShellItem* picked);
-// Tells the user why a folder was refused, in a box owned by the dialog: "Only C:\Work and the
-// folders below it can be chosen".
-void fence_tell(HWND owner);
+// Appends "The folder must hold " and the patterns joined by " and ": those that the folder at
+// folder_mark (length characters in the workspace; a trailing backslash is left out) lacks, or every
+// one for a folder_mark of -1. How many it named; with none, nothing is appended.
+int append_requirement(int folder_mark, int length);
+// Whether the item may be chosen: inside the root, holding every pattern.
+bool item_choosable(IShellItem* item);
+// The file dialog's answers, each refusal told in a box owned by the dialog: S_OK lets it go to the
+// folder, E_ACCESSDENIED keeps it where it is; S_OK lets it close on the picked folder, S_FALSE keeps
+// it up.
+HRESULT fence_navigation(IShellItem* folder, HWND owner);
+HRESULT fence_pick(IShellItem* picked, HWND owner);

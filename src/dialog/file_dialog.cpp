@@ -24,15 +24,10 @@ HWND window_of(IFileDialog* dialog) {
   return window;
 }
 
-// A refusal in silence reads as a dialog that does not work: a box says why.
-HRESULT told(IFileDialog* dialog, HRESULT answer) {
-  if (answer != S_OK) fence_tell(window_of(dialog));
-  return answer;
-}
-
 // The dialog's own window, from its events: the first window activated on the thread may be
 // another (a box shown during the first navigation). Below a root, a folder outside is refused
-// before the dialog goes there, and a pick outside keeps the dialog up.
+// before the dialog goes there, and a pick outside, or one that lacks what it must hold, keeps the
+// dialog up.
 struct Events final : IFileDialogEvents {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     *out = iid == IID_IUnknown || iid == IID_IFileDialogEvents ? this : nullptr;
@@ -43,12 +38,12 @@ struct Events final : IFileDialogEvents {
   HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
     IShellItem* picked = nullptr;
     if (FAILED(dialog->GetResult(&picked))) return S_FALSE;
-    HRESULT answer = told(dialog, fence_pick(picked));
+    HRESULT answer = fence_pick(picked, window_of(dialog));
     picked->Release();
     return answer;
   }
   HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog* dialog, IShellItem* folder) override {
-    return told(dialog, fence_navigation(folder));
+    return fence_navigation(folder, window_of(dialog));
   }
   HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override { return note(dialog); }
   HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog* dialog) override { return note(dialog); }

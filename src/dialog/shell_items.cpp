@@ -15,7 +15,6 @@ Shell shell;
 namespace {
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
 constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC";
-constexpr int kLongPrefixRoom = 8;
 constexpr SFGAOF kFileSystemFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
 
 template <typename Fn>
@@ -51,14 +50,7 @@ enum Presence { ABSENT, PRESENT, UNREACHABLE };
 // Whether the first length characters of path name a folder, or something there that we may not
 // read. Asked through the \\?\ form, which lifts MAX_PATH.
 Presence folder_presence(const wchar_t* path, int length, wchar_t* asked) {
-  asked[0] = 0;
-  if (length >= kDriveRootLength && path[1] == L':') wcscpy(asked, kLongPrefix);
-  if (is_network_path(path)) {
-    wcscpy(asked, kLongUncPrefix);
-    ++path;
-    --length;
-  }
-  wcsncat(asked, path, length);
+  long_form(path, length, asked);
   DWORD attributes = GetFileAttributesW(asked);
   if (attributes != INVALID_FILE_ATTRIBUTES) return attributes & FILE_ATTRIBUTE_DIRECTORY ? PRESENT : ABSENT;
   DWORD error = GetLastError();
@@ -69,6 +61,17 @@ Presence folder_presence(const wchar_t* path, int length, wchar_t* asked) {
 }
 
 }  // namespace
+
+void long_form(const wchar_t* path, int length, wchar_t* asked) {
+  asked[0] = 0;
+  if (length >= kDriveRootLength && path[1] == L':') wcscpy(asked, kLongPrefix);
+  if (is_network_path(path)) {
+    wcscpy(asked, kLongUncPrefix);
+    ++path;
+    --length;
+  }
+  wcsncat(asked, path, length);
+}
 
 bool is_file_system_folder(IShellItem* item) {
   SFGAOF kinds = 0;

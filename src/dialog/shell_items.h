@@ -29,6 +29,12 @@ HMODULE shell_load();
 // when nothing on the path exists; 0 when a server does not answer, so that the dialog never asks
 // it again. path has no trailing backslash, but a drive root's.
 int nearest_existing_folder(const wchar_t* path, int length);
+// What the \\?\ form adds to a path at most.
+constexpr int kLongPrefixRoom = 8;
+// The \\?\ form of the path's first length characters, which lifts MAX_PATH, into asked (room for
+// length + kLongPrefixRoom): \\?\C:\... for a drive path, \\?\UNC\server\... for a network path,
+// any other as it is.
+void long_form(const wchar_t* path, int length, wchar_t* asked);
 // Whether the path's first length characters name a folder that exists (or one we may not read).
 bool folder_exists(const wchar_t* path, int length);
 // The item of a folder of any length, or of its deepest whole parent; null when none parses.

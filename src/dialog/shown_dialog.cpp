@@ -37,6 +37,7 @@ void dialog_shown(HWND window) {
 }
 
 void tell_over_dialog(HWND owner, const wchar_t* text) {
+  if (!owner) return;  // no dialog to stand over: the refusal stands alone
   box_up = true;
   MessageBoxW(owner, text, L"Dirpick", MB_OK | MB_ICONWARNING);
   box_up = false;

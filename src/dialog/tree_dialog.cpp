@@ -163,12 +163,12 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
     auto* selected = reinterpret_cast<PCIDLIST_ABSOLUTE>(param);
     at_start = asked && asked->start && selected && desktop &&
                desktop->CompareIDs(SHCIDS_CANONICALONLY, asked->start, selected) == S_OK;
-    // OK only on a folder on disk inside the root: an item with no folder behind it (This PC, a
-    // library, the Recycle Bin) would come back as nothing, which a script reads as a cancel. Posted:
-    // Wine sets the button by the dialog's own flags once this message has returned.
+    // OK only on a folder on disk, inside the root, holding what it must: an item with no folder
+    // behind it (This PC, a library, the Recycle Bin) would come back as nothing, which a script reads
+    // as a cancel. Posted: Wine sets the button by the dialog's own flags once this message has returned.
     IShellItem* item = nullptr;
     if (!selected || FAILED(shell.item_of_list(selected, IID_PPV_ARGS(&item)))) item = nullptr;
-    PostMessageW(window, BFFM_ENABLEOK, 0, item && is_file_system_folder(item) && item_inside_root(item));
+    PostMessageW(window, BFFM_ENABLEOK, 0, item && is_file_system_folder(item) && item_choosable(item));
     if (item) item->Release();
     return 0;
   }

@@ -1,6 +1,8 @@
 // Path rules: network paths, full paths, trailing backslashes and path comparison.
 #include "strings/paths.h"
 
+#include <wchar.h>
+
 #include "strings/functions.h"
 
 namespace {
@@ -75,4 +77,21 @@ void long_path(int start) {
 
 void end_with_backslash(int mark) {
   if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
+}
+
+bool is_inside_pattern(const wchar_t* pattern) {
+  const wchar_t* part = pattern;
+  bool wild = false;
+  for (const wchar_t* p = pattern;; ++p) {
+    if (*p && *p != L'\\' && *p != L'/') {
+      if (*p < L' ' || wcschr(L"<>|\":", *p)) return false;  // a colon: a drive or a stream
+      wild = wild || *p == L'*' || *p == L'?';
+      continue;
+    }
+    auto length = p - part;  // empty: a leading backslash, a server path, a doubled separator
+    if (!length || (part[0] == L'.' && (length == 1 || (length == 2 && part[1] == L'.')))) return false;
+    if (!*p) return true;
+    if (wild) return false;
+    part = p + 1;
+  }
 }

@@ -26,3 +26,7 @@ int folder_length(const wchar_t* folder);
 void ensure_trailing_backslash(StringVar* variable);
 // Appends a backslash to the text built since mark unless it already ends with one.
 void end_with_backslash(int mark);
+// Whether a pattern names something inside a folder: a name or a relative path whose parts are names
+// (a backslash or a slash between them), with * and ? in the last part only. Never absolute, never
+// . or .., never a character no name may hold (<>|\": and control characters).
+bool is_inside_pattern(const wchar_t* pattern);
