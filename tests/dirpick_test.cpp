@@ -32,6 +32,7 @@ struct Row {  // type: typed into the file dialog's name box
   std::wstring out, err = L"";
   const wchar_t* type = nullptr;
   std::wstring boxes = L"";  // what each box that refused a typed name said
+  std::wstring texts = L"";  // a static text the dialog shows, when the row names one
 };
 
 constexpr Stream F = Stream::File;
@@ -108,11 +109,13 @@ const Row kRows[] = {
     {L"dirpick - C:\\ T /root:shell:Nope /bare /batch", L"", 0, F, 255, L"", L"%P"},
     {L"dirpick cd C:\\ T /root:shell:Nope /x", L"", 0, F, 255, L"", L"Invalid option: /x\n"},
     {L"dirpick cd C:\\ T /root:", L"", 0, F, 255, L"", L"Invalid option: /root:\n"},
-    {L"dirpick cd \"%W\" T /require:Inner", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
-    {L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
+    {L"dirpick - \"%W\\Gone\" T /require:Inner /bare", L"C:\\", IDOK, F, 0, L"%W\r\n", L""},
+    {L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd /batch", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick cd \"%W\\Inner\" T /root:%W /require:b*.?md", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
     {L"dirpick cd \"%W2\" T /require:Inner", L"C:\\", IDCANCEL, F, 1, L"", L""},  // OK is off
-    {L"dirpick cd \"%W\" T /require:Inner /require:.git\\x", L"C:\\", IDCANCEL, F, 1, L"", L""},
+    {L"dirpick cd \"%W2\" T /require:Inner /timeout:3", L"C:\\", IDOK, F, 2, L"", L""},  // OK pressed while off
+    {L"dirpick cd \"%W\" T /require:Inner /require:.git\\x", L"C:\\", IDCANCEL, F, 1, L"", L"", nullptr, L"",
+     L"|T\nThe folder must hold Inner and .git\\x|"},
     {L"dirpick cd \"%W\" T /modern /require:*.cmd", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
      L"..\\Work2\nInner", L"The folder must hold *.cmd|"},
     {L"dirpick cd C:\\ T /require:", L"", 0, F, 255, L"", L"Invalid option: /require:\n"},
@@ -172,15 +175,17 @@ struct Dirpick : TempFolder {
       EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
       EXPECT_EQ(utf16(subst(row.err)), r.err);
       EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
-      // A cancel below /require stands on a folder without what it must hold.
-      bool required = line.find(L"/require:") != std::wstring::npos;
-      EXPECT_TRUE(row.button == IDCANCEL && required ? !r.seen.ok_on : row.button != IDOK || r.seen.ok_on) << "OK";
+      // With /require, a tree answered without a line stands on a folder that lacks what it must hold.
+      bool required = line.find(L"/require:") != std::wstring::npos, tree = line.find(L"/modern") == line.npos;
+      bool off = required && tree && row.exit_code != 0;
+      EXPECT_EQ(!off && (row.button == IDOK || r.seen.ok_on), r.seen.ok_on) << "OK on, or off";
       EXPECT_EQ(subst(row.boxes), r.seen.boxes);
+      EXPECT_NE(std::wstring::npos, r.seen.texts.find(row.texts)) << encoded(r.seen.texts);
       EXPECT_EQ(nullptr, r.seen.owner);
       size_t limit = line.rfind(L"/timeout:");
-      if (row.exit_code == 2 && limit != std::wstring::npos && !row.button) {
-        EXPECT_GE(r.up_ms + 500, _wtoi(line.c_str() + limit + 9) * 1000ull) << "closed long before the time limit";
-        EXPECT_EQ(1u, r.dialogs.size()) << "a second dialog after the time ran out";
+      if (row.exit_code == 2 && limit != std::wstring::npos) {  // after an answer, only a folder that lacks
+        EXPECT_EQ(!row.button || required ? 1u : 0u, r.dialogs.size()) << "dialogs";  // what it must hold reopens
+        EXPECT_GE(r.up_ms + 500, _wtoi(line.c_str() + limit + 9) * 1000ull * !row.button) << "closed before the limit";
       }
       // Below a root the tree's top item is the root: its path, as the answerer read it, starts there.
       std::wstring top = line.find(L"shell:personal") != std::wstring::npos ? L"\\Moved Docs\\"

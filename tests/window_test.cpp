@@ -184,8 +184,8 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
        {std::pair{fence + L"\\Inner", true}, {fence, true}, {make(L"Work2"), false}, {root, false}}) {
     IShellItem* item = nullptr;
     ASSERT_TRUE(SUCCEEDED(shell.item_of_path(path.c_str(), nullptr, IID_PPV_ARGS(&item)))) << encoded(path);
-    EXPECT_EQ(inside ? S_OK : E_ACCESSDENIED, fence_navigation(item)) << encoded(path);
-    EXPECT_EQ(inside ? S_OK : S_FALSE, fence_pick(item)) << encoded(path);
+    EXPECT_EQ(inside ? S_OK : E_ACCESSDENIED, fence_navigation(item, nullptr)) << encoded(path);
+    EXPECT_EQ(inside ? S_OK : S_FALSE, fence_pick(item, nullptr)) << encoded(path);
     item->Release();
   }
   browse_root = nullptr;
