@@ -5,7 +5,7 @@ set(DIRPICK_CODE_FLAGS
   -Wall -Wextra -Werror -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
   -Os -malign-data=abi -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-stack-protector
-  -ffunction-sections)
+  -ffunction-sections -fno-inline-functions-called-once)
 
 set(DIRPICK_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 

@@ -13,7 +13,7 @@ constinit OutputHook output_hook = write_output_line;
 ConsoleState console_state;
 
 namespace {
-constexpr wchar_t kErrorLineEnd[] = L"\n";
+constexpr const wchar_t* kErrorLineEnd = L"\n";
 constexpr wchar_t kOutputLineEnd[] = L"\r\n";
 constexpr int kOutputLineEndUnits = 2;
 

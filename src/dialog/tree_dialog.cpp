@@ -20,7 +20,7 @@ constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;  
 constexpr DWORD kSettlePauseMs = 200;
 constexpr int kAskAgainTimes = 5;
 constexpr UINT_PTR kAskTimer = 1;
-constexpr wchar_t kNameSpaceHost[] = L"SHBrowseForFolder ShellNameSpace Control";
+constexpr const wchar_t* kNameSpaceHost = L"SHBrowseForFolder ShellNameSpace Control";
 // The user takes over with a key, a mouse button or the wheel.
 constexpr UINT kUserInput[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_LBUTTONDOWN,  WM_RBUTTONDOWN,
                                WM_MBUTTONDOWN, WM_MOUSEWHEEL,  WM_NCLBUTTONDOWN};
