@@ -10,6 +10,7 @@ const std::wstring kUsage =
     L"    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\nCommandString\r\n"
     L"    will be prepended to the returnd folder name\r\nInitialDir\r\n    to start the user's selection\r\n"
     L"WindowTitle\r\n    whatever you want to show in the title bar \r\nOptions\r\n"
+    L"    begin at the third parameter: dirpick cd \"\" /batch\r\n"
     L"    /noquote      write the folder without double quotes\r\n    /noquotes     the same as /noquote\r\n"
     L"    /backslash    keep the folder's trailing backslash\r\n"
     L"    /center       open the dialog centred over the console window\r\n"
@@ -60,7 +61,9 @@ const Row kRows[] = {
     {L"dirpick pushd \"%N\\Gone\\Deeper\"", L"C:\\", IDOK, F, 0, L"pushd \"%N\"\r\n", L""},
     {L"dirpick cd C:\\ T %L", L"", 0, F, 255, L"", L"Invalid option: %L\n"},
     {L"dirpick cd\xD800 C:\\ T%O", L"C:\\", IDOK, F, 0, L"cd\xFFFD C:\\\r\n", L""},
-    {L"dirpick " + std::wstring(10000, L'"'), L"", 0, F, 0, L"", L"%U"},
+    {L"dirpick " + std::wstring(10000, L'"'), L"", 0, F, 255, L"", L"%U"},  // an unset %CMD% is no call for help
+    {L"dirpick cd /Batch", L"", 0, F, 255, L"", L"Dirpick: \"/Batch%A"},
+    {L"dirpick cd /root:C:\\x T /x", L"", 0, F, 255, L"", L"Dirpick: \"/root:C:\\x%A"},
     {L"dirpick cd C:\\ T " + std::wstring(10000, L'"') + L" x y", L"", 0, F, 255, L"", L"Invalid option: x\n"},
     {L"dirpick cd \\\\?\\C:\\windows", L"", IDCANCEL, F, 1, L"", L""},
     {L"dirpick cd C:\\" + std::wstring(32700, L'y'), L"", IDCANCEL, F, 1, L"", L""},
@@ -211,6 +214,7 @@ struct Dirpick : TempFolder {
         {L"%S", L"C:\\windows\\system32"}, {L"%D", root + L"\\Moved Docs"}, {L"%G", longer},
         {L"%T", std::wstring(short_name, short_length)},
         {L"%K", L"\" names no known folder with a path on disk\n"}, {L"%Q", L"Dirpick: the root \""},
+        {L"%A", L"\" is an option: options begin at the third parameter, as in dirpick cd \"\" /batch\n"},
         {L"%E", L"\" is not an existing folder\n"},
         {L"%F", L"Only " + root + L"\\Work and the folders below it can be chosen|"},
         {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},

@@ -32,11 +32,12 @@ int ExitStatus;
 HWND console_window;
 
 namespace {
-constexpr wchar_t kBannerStart[] = L"Dirpick ver. ";
-constexpr wchar_t kBannerMiddle[] = L"/x64, ";
+constexpr const wchar_t* kBannerStart = L"Dirpick ver. ";
+constexpr const wchar_t* kBannerMiddle = L"/x64, ";
 
-// Kept as 8-bit text and decoded from the ANSI code page when shown.
-constexpr char kUsage[] =
+// Kept as 8-bit text and decoded from the ANSI code page when shown. Each a pointer to a literal: an
+// array of 16 bytes or more is aligned to 16, which pads every message.
+constexpr const char* kUsage =
     "Syntax:\r\n"
     "    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\n"
     "CommandString\r\n"
@@ -45,9 +46,10 @@ constexpr char kUsage[] =
     "    to start the user's selection\r\n"
     "WindowTitle\r\n"
     "    whatever you want to show in the title bar \r\n";
-static_assert(sizeof(kUsage) - 1 == 251);
-constexpr char kOptionsUsage[] =
+static_assert(__builtin_strlen(kUsage) == 251);
+constexpr const char* kOptionsUsage =
     "Options\r\n"
+    "    begin at the third parameter: dirpick cd \"\" /batch\r\n"
     "    /noquote      write the folder without double quotes\r\n"
     "    /noquotes     the same as /noquote\r\n"
     "    /backslash    keep the folder's trailing backslash\r\n"
@@ -60,23 +62,24 @@ constexpr char kOptionsUsage[] =
     "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
     "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
 
-constexpr char kInvalidOption[] = "Invalid option: ";
-constexpr char kLineLost[] = "Dirpick: the result line could not be written";
+constexpr const char* kInvalidOption = "Invalid option: ";
+constexpr const char* kLineLost = "Dirpick: the result line could not be written";
 // The way out differs: a temporary script can do without /batch, a capturing caller cannot.
-constexpr char kLineUnfitStart[] = "Dirpick: code page ";
-constexpr char kLineUnfitEnd[] = " cannot hold the folder exactly; ";
-constexpr char kBatchWayOut[] = "run chcp 65001 first, or leave out /batch";
-constexpr char kBareWayOut[] = "switch the console to UTF-8 first (chcp 65001)";
-constexpr char kBareWithBatch[] =
+constexpr const char* kLineUnfitStart = "Dirpick: code page ";
+constexpr const char* kLineUnfitEnd = " cannot hold the folder exactly; ";
+constexpr const char* kBatchWayOut = "run chcp 65001 first, or leave out /batch";
+constexpr const char* kBareWayOut = "switch the console to UTF-8 first (chcp 65001)";
+constexpr const char* kBareWithBatch =
     "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
     "/batch for a temporary script";
-constexpr char kNoDesktop[] = "Dirpick: there is no visible desktop to show the folder dialog on";
-constexpr char kUnreadable[] = "Dirpick: the chosen folder's path could not be read whole";
-constexpr char kUnknownFolderStart[] = "Dirpick: \"";
-constexpr char kUnknownFolderEnd[] = "\" names no known folder with a path on disk";
-constexpr char kRootStart[] = "Dirpick: the root \"";
-constexpr char kRootEnd[] = "\" is not an existing folder";
-constexpr char kRootLost[] = "\" cannot be shown as the dialog's top folder";
+constexpr const char* kNoDesktop = "Dirpick: there is no visible desktop to show the folder dialog on";
+constexpr const char* kUnreadable = "Dirpick: the chosen folder's path could not be read whole";
+constexpr const char* kUnknownFolderStart = "Dirpick: \"";
+constexpr const char* kOptionTooEarly = "\" is an option: options begin at the third parameter, as in dirpick cd \"\" /batch";
+constexpr const char* kUnknownFolderEnd = "\" names no known folder with a path on disk";
+constexpr const char* kRootStart = "Dirpick: the root \"";
+constexpr const char* kRootEnd = "\" is not an existing folder";
+constexpr const char* kRootLost = "\" cannot be shown as the dialog's top folder";
 
 constexpr int kConsoleTitleRoom = 300;
 constexpr int kExitCancelled = 1;
@@ -143,6 +146,19 @@ bool apply_option(const wchar_t* lowered) {
     return true;
   }
   return false;
+}
+
+enum OptionKind { NOT_AN_OPTION, FLAG_OPTION, TIMEOUT_OPTION, ROOT_OPTION, REQUIRE_OPTION };
+
+// Which option word a lower-cased parameter is or begins with, well formed or not; a flag is applied.
+OptionKind option_kind(const wchar_t* lowered, int mark) {
+  if (apply_option(lowered)) return FLAG_OPTION;
+  string_left(lowered, kTimeoutWordLength, mark);
+  if (ws_take_equal(mark, kTimeoutWord)) return TIMEOUT_OPTION;
+  string_left(lowered, kRootWordLength, mark);
+  if (ws_take_equal(mark, kRootWord)) return ROOT_OPTION;
+  string_left(lowered, kRequireWordLength, mark);
+  return ws_take_equal(mark, kRequireWord) ? REQUIRE_OPTION : NOT_AN_OPTION;
 }
 
 // "/timeout:N" with N from 1 to 86400 in digits only; false for any other form.
@@ -227,12 +243,19 @@ void driver_run() {
   string_assign(&CommandString, mark);
   if (string_equal(CommandString, L"/?") || is_empty(CommandString)) {
     write_usage();
+    // An empty first parameter is a script's unset variable, not a call for help: no line was written.
+    if (is_empty(CommandString) && param_count() > 0) process_exit_code = kExitInvalid;
     return;
   }
 
-  // Made absolute once the options have been checked: a known folder's name is looked up then.
+  // Made absolute once the options have been checked: a known folder's name is looked up then. An
+  // option word in its place was meant as an option: taken as a folder, /batch would open C:\batch
+  // (or what is left of it) and the option would be lost.
   param_next(mark);
   string_assign(&InitialDir, mark);
+  string_lower(InitialDir, mark);
+  string_assign(&ParamLower, mark);
+  if (option_kind(ParamLower, mark)) return refuse(kUnknownFolderStart, InitialDir, kOptionTooEarly, mark);
 
   option_flags = OPT_QUOTE;
   // Every parameter is read: scripts pass "" or an unset %TITLE% for the title, and options behind
@@ -247,31 +270,26 @@ void driver_run() {
     }
     string_lower(Param, mark);
     string_assign(&ParamLower, mark);
-    if (apply_option(ParamLower)) continue;
+    OptionKind kind = option_kind(ParamLower, mark);
+    if (kind == FLAG_OPTION) continue;
     // A /timeout word that is not well formed is never a title: the script meant a limit.
-    string_left(ParamLower, kTimeoutWordLength, mark);
-    bool timeout_word = ws_take_equal(mark, kTimeoutWord);
-    if (timeout_word && apply_timeout(ParamLower)) continue;
+    if (kind == TIMEOUT_OPTION && apply_timeout(ParamLower)) continue;
     // So is a /root: word; an empty PATH is refused.
-    string_left(ParamLower, kRootWordLength, mark);
-    bool root_word = ws_take_equal(mark, kRootWord);
-    if (root_word && Param[kRootWordLength]) {
+    if (kind == ROOT_OPTION && Param[kRootWordLength]) {
       ws_append(Param + kRootWordLength);
       string_assign(&RootDir, mark);
       continue;
     }
     // And a /require: word; each adds a pattern the folder must hold, one that could never be inside
     // a folder is refused.
-    string_left(ParamLower, kRequireWordLength, mark);
-    bool require_word = ws_take_equal(mark, kRequireWord);
-    if (require_word && is_inside_pattern(Param + kRequireWordLength)) {
+    if (kind == REQUIRE_OPTION && is_inside_pattern(Param + kRequireWordLength)) {
       ws_append(Required);
       ws_append(Param + kRequireWordLength);
       ws_append(L"|");
       string_assign(&Required, mark);
       continue;
     }
-    if (!timeout_word && !root_word && !require_word && !title_taken) {
+    if (kind == NOT_AN_OPTION && !title_taken) {
       title_taken = true;
       ws_append(Param);
       string_assign(&WindowTitle, mark);
