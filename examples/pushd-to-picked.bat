@@ -2,14 +2,20 @@
 rem pushd also enters network folders (\\server\share), which cd cannot, and popd returns.
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 dirpick pushd "%~1" "Open which folder?" /batch > "%DIRPICK_CMD%"
+if errorlevel 2 goto failed
 if errorlevel 1 goto cancelled
 call "%DIRPICK_CMD%"
 del "%DIRPICK_CMD%"
 echo Working in %CD%
 popd
 echo Back in %CD%
-goto :eof
+exit /b 0
 
+:failed
+del "%DIRPICK_CMD%"
+echo No folder: nobody answered, or Dirpick refused the call 1>&2
+exit /b 2
 :cancelled
 del "%DIRPICK_CMD%"
 echo Cancelled
+exit /b 1

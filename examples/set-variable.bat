@@ -3,12 +3,18 @@ rem Stores a folder the user picks in the variable TARGET, without changing the 
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 set "TARGET="
 dirpick "set TARGET=" "%~1" "Where should the files go?" /batch > "%DIRPICK_CMD%"
+if errorlevel 2 goto failed
 if errorlevel 1 goto cancelled
 call "%DIRPICK_CMD%"
 del "%DIRPICK_CMD%"
 echo Target is %TARGET%
-goto :eof
+exit /b 0
 
+:failed
+del "%DIRPICK_CMD%"
+echo No target: nobody answered, or Dirpick refused the call 1>&2
+exit /b 2
 :cancelled
 del "%DIRPICK_CMD%"
 echo No target chosen
+exit /b 1

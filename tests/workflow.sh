@@ -30,7 +30,7 @@ answer() {  # row button folder [name]
 win() { winepath -w "$1" 2>/dev/null; }
 run_bat() {  # button pick folder line...: runs the lines as a batch file in the folder, the dialog answered
   printf '%s\r\n' '@echo off' "${@:4}" >"$work/run.bat"
-  answer "${*:4}" "$1" "$(win "$2")" >&2 &
+  [ "$1" = 0 ] || answer "${*:4}" "$1" "$(win "$2")" >&2 &
   (cd "$3" && timeout 60 wine cmd /c "$(win "$work/run.bat")" 2>"$work/wine.log" | tr -d '\r')
   wait
 }
@@ -38,10 +38,19 @@ run_bat() {  # button pick folder line...: runs the lines as a batch file in the
 mkdir -p "$work/Projects/Alpha Beta" "$work/start"
 cp "$(dirname "$0")"/../examples/*.bat "$work/"
 alpha=$(win "$work/Projects/Alpha Beta") start=$(win "$work/start")
-example() { run_bat "$1" "$work/Projects/Alpha Beta" "$work/start" "call ..\\$2 \"$alpha\""; }
-check "cd ends in the picked folder" "Now in $alpha" "$(example 1 cd-to-picked.bat)"
-check "cancel stays in place" "Cancelled, still in $start" "$(example 2 cd-to-picked.bat)"
-check "set stores the folder" "Target is \"$alpha\"" "$(example 1 set-variable.bat)"
+# Wine's cmd.exe turns any other exit /b code of a batch file run by call into 1; cmd /c passes it on.
+example() {  # button script [start]: the example's output and exit code
+  run_bat "$1" "$work/Projects/Alpha Beta" "$work/start" "cmd /c ..\\$2 \"${3:-$alpha}\"" 'echo exit=%ERRORLEVEL%'
+}
+check "cd ends in the picked folder" "$(printf 'Now in %s\nexit=0' "$alpha")" "$(example 1 cd-to-picked.bat)"
+check "cancel stays in place" "$(printf 'Cancelled, still in %s\nexit=1' "$start")" "$(example 2 cd-to-picked.bat)"
+check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
+check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$alpha")" "$(example 1 set-variable.bat)"
+# The README's pattern to copy is that example, line for line.
+check "the README's pattern is cd-to-picked.bat" "$(tr -d '\r' <"$(dirname "$0")/../examples/cd-to-picked.bat")" \
+  "$(awk '/^```bat/ { block = ""; inside = 1; next }
+    /^```/ && inside { if (block ~ /^@echo off/) { printf "%s", block; exit } inside = 0 }
+    inside { block = block $0 "\n" }' "$(dirname "$0")/../README.md")"
 
 # /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads
 # it in, with its percent signs and ampersand intact. Wine's cmd.exe expands percent signs again
