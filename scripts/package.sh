@@ -11,12 +11,13 @@ version=$(sed -n 's/^project(dirpick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=dirpick-$version-win-x64
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-mkdir -p "$stage/source" "$stage/$name/examples" dist
+mkdir -p "$stage/source" "$stage/$name/examples" "$stage/$name/docs" dist
 git archive HEAD | tar -x -C "$stage/source"
 cmake -S "$stage/source" -B "$stage/build" -DCMAKE_BUILD_TYPE=Release -DDIRPICK_TESTS=OFF >/dev/null
 cmake --build "$stage/build" --target dirpick -j2 >/dev/null
 cp "$stage/build/bin/dirpick.exe" "$stage/source/README.md" "$stage/source/LICENSE" "$stage/$name/"
 cp "$stage/source/examples/"*.bat "$stage/$name/examples/"
+cp "$stage/source/docs/"*.md "$stage/$name/docs/"
 find "$stage/$name" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage/$name" -exec touch -d "@$(git log -1 --format=%ct)" {} +
 rm -f "dist/$name.zip"
