@@ -88,17 +88,17 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ /timeout:5.", L"", 0, F, 255, L"", L"Invalid option: /timeout:5.\n"},
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", 
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
-    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:2 /require:Inner", L"", 0, F, 2, L"", L""},  // OK is off
+    {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:1 /require:Inner", L"", 0, F, 2, L"", L""},  // OK is off
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
-    {L"dirpick cd C:\\ T /modern /timeout:3", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
+    {L"dirpick cd C:\\ T /modern /timeout:2", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
     {L"dirpick cd \"%W2\" T \"/ROOT:%W\\\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick cd \"\" T /root:Work", L"%R", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick pushd \"%D\\Projects\" T /root:shell:Personal", L"C:\\", IDOK, F, 0, L"pushd \"%D\\Projects\"\r\n",
      L""},
     {L"dirpick cd C:\\windows T /modern /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"", L"Inner"},
-    {L"dirpick cd \"%W\" T /modern /root:%W /timeout:4", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\n..\\Work2",
-     L"%F%F"},  // the last box closes with the dialog
+    {L"dirpick cd \"%W\" T /modern /root:%W /timeout:3", L"C:\\", IDOK, F, 2, L"", L"", L"C:\\windows\n..\\Work2",
+     L"%F"},  // the last box closes with the dialog
     {L"dirpick cd C:\\windows T /root:c:\\", L"C:\\", IDOK, F, 0, L"cd \"C:\\windows\"\r\n", L""},
     {L"dirpick cd C:\\windows T /modern /root:C:\\", L"C:\\", IDOK, F, 0, L"cd \"C:\\windows\"\r\n", L"",
      L"Z:\\\nC:\\windows", L"Only C:\\ and the folders below it can be chosen|"},
@@ -115,8 +115,7 @@ const Row kRows[] = {
     {L"dirpick - \"%W\\Gone\" T /require:Inner /bare", L"C:\\", IDOK, F, 0, L"%W\r\n", L""},
     {L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd /batch", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick cd \"%W\\Inner\" T /root:%W /require:b*.?md", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
-    {L"dirpick cd \"%W2\" T /require:Inner", L"C:\\", IDCANCEL, F, 1, L"", L""},  // OK is off
-    {L"dirpick cd \"%W2\" T /require:Inner /timeout:3", L"C:\\", IDOK, F, 2, L"", L""},  // OK pressed while off
+    {L"dirpick cd \"%W2\" T /require:Inner /timeout:2", L"C:\\", IDOK, F, 2, L"", L""},  // OK pressed while off
     {L"dirpick cd \"%W\" T /require:Inner /require:.git\\x", L"C:\\", IDCANCEL, F, 1, L"", L"", nullptr, L"",
      L"|T\nThe folder must hold Inner and .git\\x|"},
     {L"dirpick cd \"%W\" T /modern /require:*.cmd", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",

@@ -8,13 +8,19 @@ source "$(dirname "$0")/../scripts/common.sh"
 [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 "$(dirname "$0")/../scripts/wine-run" "$build/bin/channel_probe.exe" exit 0 </dev/null >/dev/null 2>&1
 # CI runs without a terminal; tmux still wants to know what its panes emulate.
-export TERM=${TERM:-xterm} WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export TERM=${TERM:-xterm} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A copy of the build's prefix, with a server and a display of its own: the workflow runs beside the
+# suites that take the build's display, and no dialog here can take the foreground from theirs. The
+# server starts detached: one started by a test would hold CTest's pipes open.
+export WINEPREFIX=$build/wineprefix-workflow
+rm -rf "$WINEPREFIX" && cp -a "$build/wineprefix" "$WINEPREFIX" 2>/dev/null
+wineserver -p </dev/null >/dev/null 2>&1
 export WINEPATH="$(winepath -w "$build/bin")"
 # Its folders live on the prefix's C:, whose Windows ancestors nobody else touches: wherever the clone
 # lies (CI may clone into /tmp), Wine's tree lists every ancestor, and a listing read while other
 # processes fill and empty that folder can miss entries.
 work=$(mktemp -d "$WINEPREFIX/drive_c/workflow.XXXXXX")
-trap 'rm -rf "$work"; tmux -L "dirpick-$$" kill-server 2>/dev/null' EXIT
+trap 'tmux -L "dirpick-$$" kill-server 2>/dev/null; wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
 passed=0
 check() {  # name expected actual; a failing row, with what Wine said meanwhile, ends the run
   [ "$2" == "$3" ] && passed=$((passed + 1)) && rm -f "$work/wine.log" && return
