@@ -77,7 +77,7 @@ int append_requirement(int folder_mark, int length) {
     }
     pattern += pattern_length + 1;
   }
-  if (!named) ws_set_position(mark);
+  if (!named) ws_rewind(mark);
   return named;
 }
 
