@@ -90,7 +90,7 @@ const Row kRows[] = {
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
     {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:1 /require:Inner", L"", 0, F, 2, L"", L""},  // OK is off
     {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
-    {L"dirpick cd C:\\ T /modern /timeout:2", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
+    {L"dirpick cd C:\\ T /modern /timeout:3", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
     {L"dirpick cd \"%W2\" T \"/ROOT:%W\\\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick cd \"\" T /root:Work", L"%R", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
@@ -115,7 +115,7 @@ const Row kRows[] = {
     {L"dirpick - \"%W\\Gone\" T /require:Inner /bare", L"C:\\", IDOK, F, 0, L"%W\r\n", L""},
     {L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd /batch", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
     {L"dirpick cd \"%W\\Inner\" T /root:%W /require:b*.?md", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
-    {L"dirpick cd \"%W2\" T /require:Inner /timeout:2", L"C:\\", IDOK, F, 2, L"", L""},  // OK pressed while off
+    {L"dirpick cd \"%W2\" T /require:Inner /timeout:3", L"C:\\", IDOK, F, 2, L"", L""},  // OK pressed while off
     {L"dirpick cd \"%W\" T /require:Inner /require:.git\\x", L"C:\\", IDCANCEL, F, 1, L"", L"", nullptr, L"",
      L"|T\nThe folder must hold Inner and .git\\x|"},
     {L"dirpick cd \"%W\" T /modern /require:*.cmd", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
