@@ -47,10 +47,11 @@ std::string photograph(const std::wstring& row) {
   HGDIOBJ before = SelectObject(copy, bitmap);
   BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY);
   std::string pixels((width * 3 + 3) / 4 * 4 * height, '\0');
-  struct [[gnu::packed]] { BITMAPFILEHEADER file; BITMAPINFOHEADER info; } head = {
-      {0x4D42, static_cast<DWORD>(sizeof(head) + pixels.size()), 0, 0, sizeof(head)}, {40, width, height, 1, 24}};
-  GetDIBits(copy, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&head.info), DIB_RGB_COLORS);
-  std::ofstream(fs::path(sibling(name.c_str())), std::ios::binary).write(reinterpret_cast<char*>(&head), 54) << pixels;
+  BITMAPINFO info = {{40, width, height, 1, 24}};
+  GetDIBits(copy, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(54 + pixels.size()), 0, 0, 54};  // 14 bytes, packed by its header
+  std::ofstream picture(fs::path(sibling(name.c_str())), std::ios::binary);
+  picture.write(reinterpret_cast<char*>(&file), 14).write(reinterpret_cast<char*>(&info.bmiHeader), 40) << pixels;
   DeleteObject(SelectObject(copy, before)), DeleteDC(copy), ReleaseDC(nullptr, screen);
   return encoded(sibling(name.c_str()));
 }
