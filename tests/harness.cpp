@@ -49,9 +49,11 @@ std::string photograph(const std::wstring& row) {
   std::string pixels((width * 3 + 3) / 4 * 4 * height, '\0');
   BITMAPINFO info = {{40, width, height, 1, 24}};
   GetDIBits(copy, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(54 + pixels.size()), 0, 0, 54};  // 14 bytes, packed by its header
+  constexpr DWORD kHeads = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);  // the file's header is packed
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(kHeads + pixels.size()), 0, 0, kHeads};
   std::ofstream picture(fs::path(sibling(name.c_str())), std::ios::binary);
-  picture.write(reinterpret_cast<char*>(&file), 14).write(reinterpret_cast<char*>(&info.bmiHeader), 40) << pixels;
+  picture.write(reinterpret_cast<char*>(&file), sizeof(file));
+  picture.write(reinterpret_cast<char*>(&info.bmiHeader), sizeof(info.bmiHeader)) << pixels;
   DeleteObject(SelectObject(copy, before)), DeleteDC(copy), ReleaseDC(nullptr, screen);
   return encoded(sibling(name.c_str()));
 }
