@@ -1,5 +1,6 @@
 // The shell tests' dialog answerer, the C++ tests' own: answer.exe ROW BUTTON FOLDER [NAME] answers
-// the next dialog of another program and prints its centre ("x y"), or the failure naming the row.
+// the next dialog of another program and prints its centre ("x y"), or the failure naming the row;
+// answer.exe ctrl-c PID presses Ctrl+C in that program's console.
 #include "harness.h"
 
 #include <shellapi.h>
@@ -8,6 +9,11 @@
 int main() {
   int count = 0;
   wchar_t** arg = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (count == 3 && arg[1] == std::wstring(L"ctrl-c")) {  // Ctrl+C in the console of process arg[2]
+    SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
+    FreeConsole();
+    return !(AttachConsole(_wtoi(arg[2])) && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  }
   if (count < 4) return 2;
   Seen seen = answer_dialog(kAnyOther, {.line = arg[1], .button = _wtoi(arg[2]), .type = count > 4 ? arg[4] : nullptr,
                                         .pick = arg[3]});

@@ -23,7 +23,7 @@ const std::wstring kUsage =
     L"Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n\n";
 
 // %W: the folder Work, %R: the test folder, %N and %B: odd folders, %U: the banner and usage text,
-// %C: a code page refused, %P: /bare with /batch. out is UTF-8 (with /batch and /bare, without a
+// %H: a name the code page cannot hold, %P: /bare with /batch. out is UTF-8 (with /batch and /bare, without a
 // console, the OEM code page), err UTF-16.
 struct Row {  // type: typed into the file dialog's name box
   std::wstring line, dir;
@@ -72,9 +72,9 @@ const Row kRows[] = {
     {L"dirpick \"set d=\" \"%B\" T /batch", L"C:\\", IDOK, F, 0, L"set d=\"%R\\50%%off R&D^5\"\r\n", L""},
     {L"dirpick \"set d=\" \"%B\" \"\" /noquote /BATCH", L"C:\\", IDOK, F, 0, L"set d=%R\\50%%off R^&D^^5\r\n", L""},
     {L"dirpick cd \"%R\\\x00C4pfel\" T /batch", L"Z:\\tmp", IDOK, F, 0, L"C:\r\ncd \"%R\\\x00C4pfel\"\r\n", L""},
-    {L"dirpick cd \"%N\" T /batch", L"C:\\", IDOK, F, 255, L"", L"%Crun chcp 65001 first, or leave out /batch\n"},
+    {L"dirpick cd \"%N\" T /batch", L"C:\\", IDCANCEL, F, 1, L"", L"", nullptr, L"", L"|T\n%H|"},  // OK off
     {L"dirpick cd \"%R\\\x00C4pfel\" T /bare /noquote /backslash", L"Z:\\tmp", IDOK, F, 0, L"%R\\\x00C4pfel\\\r\n"},
-    {L"dirpick - \"%N\" T /BARE", L"C:\\", IDOK, F, 255, L"", L"%Cswitch the console to UTF-8 first (chcp 65001)\n"},
+    {L"dirpick - \"%N\" T /BARE /modern", L"C:\\", IDOK, F, 0, L"%W\r\n", L"", L"%N\n%W", L"%H|"},
     {L"dirpick - C:\\ T /batch /bare", L"", 0, F, 255, L"", L"%P"},
     {L"dirpick - shell:Persnal T /bare /batch", L"", 0, Stream::Unseen, 255, L"", L"%P"},
     {L"dirpick cd shell:Persnal", L"", 0, Stream::Unseen, 255, L"", L"Dirpick: \"shell:Persnal%K"},
@@ -89,7 +89,6 @@ const Row kRows[] = {
     {L"dirpick cd C:\\", L"", 0, Stream::Unseen, 2, L"", 
      L"Dirpick: there is no visible desktop to show the folder dialog on\n"},
     {L"dirpick cd C:\\ \"\" /timeout:86400 \"\" /Timeout:1 /require:Inner", L"", 0, F, 2, L"", L""},  // OK is off
-    {L"dirpick cd C:\\ /modern /timeout:1", L"", 0, F, 2, L"", L""},
     {L"dirpick cd C:\\ T /modern /timeout:3", L"", IDOK, F, 2, L"", L"", L"Q:\\no\\such"},  // a box over it
     {L"dirpick cd \"%W\\Inner\" T /root:%W", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L""},
     {L"dirpick cd \"%W2\" T \"/ROOT:%W\\\"", L"C:\\", IDOK, F, 0, L"cd \"%W\"\r\n", L""},
@@ -126,10 +125,9 @@ const Row kRows[] = {
     {L"dirpick cd C:\\ T /require:a\\..\\b", L"", 0, F, 255, L"", L"Invalid option: /require:a\\..\\b\n"},
     {L"dirpick cd C:\\ T /require:a<b", L"", 0, F, 255, L"", L"Invalid option: /require:a<b\n"},
     {L"dirpick cd C:\\ T /require:*\\x", L"", 0, F, 255, L"", L"Invalid option: /require:*\\x\n"},
-    {L"dirpick cd \"%W\\Gone\" Pick /modern /timeout:60 /center", L"C:\\", IDOK, F, 0, L"cd \"%W\\Inner\"\r\n", L"",
-     L"Inner"},
+    {L"dirpick cd C:\\ T /require:Aux.log", L"", 0, F, 255, L"", L"Invalid option: /require:Aux.log\n"},
+    {L"dirpick cd C:\\ T /require:bin.\\x", L"", 0, F, 255, L"", L"Invalid option: /require:bin.\\x\n"},
     {L"dirpick cd C:\\windows\\win.ini T /modern", L"C:\\", IDOK, F, 0, L"cd \"%S\"\r\n", L"", L"system32"},
-    {L"dirpick cd C:\\ T /modern", L"", IDCANCEL, F, 1, L"", L""},  // a cancel, and no tree after it
     {L"dirpick cd \"%W\"", L"C:\\", IDOK, Stream::Full, 255, L"", L"Dirpick: the result line could not be written\n"},
 };
 
@@ -167,8 +165,9 @@ struct Dirpick : TempFolder {
     for (const Row& row : kRows) {
       if (shows_dialog(row) != dialogs) continue;
       SCOPED_TRACE(encoded(subst(row.line).substr(0, 80)));
-      Result r = run({subst(row.line), subst(row.dir), row.button, row.type, row.stream, L"dirpick.exe",
-                      folder_in(subst(row.out))});
+      std::wstring type = subst(row.type ? row.type : L"");
+      Result r = run({subst(row.line), subst(row.dir), row.button, row.type ? type.c_str() : nullptr, row.stream,
+                      L"dirpick.exe", folder_in(subst(row.out))});
       if (r.exit_code == 0xDEAD || HasFailure()) break;  // the rows after a stuck one would only wait too
       EXPECT_EQ(row.exit_code, r.exit_code);
       std::wstring line = row.line;
@@ -177,16 +176,16 @@ struct Dirpick : TempFolder {
       EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
       EXPECT_EQ(utf16(subst(row.err)), r.err);
       EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
-      // With /require, a tree answered without a line stands on a folder that lacks what it must hold.
+      // With /require or a text that says why, a tree answered without a line stands where OK is off.
       bool required = line.find(L"/require:") != std::wstring::npos, tree = line.find(L"/modern") == line.npos;
-      if (required && tree && row.button) {
+      if ((required || !row.texts.empty()) && tree && row.button) {
         EXPECT_EQ(row.exit_code == 0, r.seen.ok_on) << "OK on where the folder holds it, off elsewhere";
       } else if (row.button == IDOK) {
         EXPECT_TRUE(r.seen.ok_on) << "OK was off";
       }
       EXPECT_EQ(subst(row.boxes), r.seen.boxes);
       if (!row.texts.empty()) {
-        EXPECT_NE(std::wstring::npos, r.seen.texts.find(row.texts)) << encoded(r.seen.texts);
+        EXPECT_NE(std::wstring::npos, r.seen.texts.find(subst(row.texts))) << encoded(r.seen.texts);
       }
       EXPECT_EQ(nullptr, r.seen.owner);
       size_t limit = line.rfind(L"/timeout:");
@@ -214,7 +213,8 @@ struct Dirpick : TempFolder {
   }
   std::wstring subst(std::wstring text) {
     wchar_t short_name[MAX_PATH];
-    std::wstring options, longer = root + L"\\Long Folder Name Here";
+    std::wstring options, longer = root + L"\\Long Folder Name Here", desktop(MAX_PATH, L'\0');
+    desktop.resize(GetEnvironmentVariableW(L"USERPROFILE", desktop.data(), MAX_PATH)), desktop += L"\\Desktop";
     DWORD short_length = GetShortPathNameW(longer.c_str(), short_name, MAX_PATH);
     for (int i = 0; i < 1500; ++i) options += L" /backslash /NOQUOTE";
     const std::pair<std::wstring, std::wstring> names[] = {
@@ -226,7 +226,9 @@ struct Dirpick : TempFolder {
         {L"%A", L"\" is an option: options begin at the third parameter, as in dirpick cd \"\" /batch\n"},
         {L"%E", L"\" is not an existing folder\n"},
         {L"%F", L"Only " + root + L"\\Work and the folders below it can be chosen|"},
-        {L"%C", L"Dirpick: code page " + std::to_wstring(GetOEMCP()) + L" cannot hold the folder exactly; "},
+        {L"%H", L"This folder's name cannot be written in code page " + std::to_wstring(GetOEMCP())},
+        {L"%Y", desktop}, {L"%I", root + L"\\Work\\Inner"},
+        {L"%J", root + L"\\" + std::wstring(250 - root.size() - 1, L'j') + L"\\Long start"},
         {L"%P", L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 L"/batch for a temporary script\n"}};
     for (const auto& [name, value] : names)
@@ -289,6 +291,8 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   EXPECT_EQ(encoded(L"cd \"" + leaf + L"\"\r\n"), r.out) << "a root in other letter case";
   r = run({.line = L"dirpick cd C:\\", .button = IDCANCEL, .type = L"\t\x25", .moved = L"\\Desktop\\My Computer"});
   EXPECT_FALSE(r.seen.ok_on) << "OK on My Computer, which has no folder behind it";
+  r = run({.line = L"dirpick \"set d=\" C:\\windows", .button = IDOK, .type = L"\t\x24", .moved = L"\\Desktop"});
+  EXPECT_EQ("set d=\"" + encoded(_wgetenv(L"USERPROFILE")) + "\\Desktop\"\r\n", r.out) << "the Desktop is a folder";
   EXPECT_TRUE(opened_on(fresh(L"Fresh\\" + std::wstring(246 - root.size(), L'h') + L"\\long-start-folder")));
   std::wstring start = fresh(L"Churn\\Start");
   std::atomic<bool> churning = true;
@@ -302,6 +306,108 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   churning = false, churn.join();
 }
 
+// One dialog, start folder, option and answer a row: every two values of any two columns meet in some row
+// (generated once, greedily, from every pair). opens: the folder it opens on; ok: whether OK is on there
+// (/require:* is met by a folder that holds anything, never by . and .. alone).
+enum Answer { Nobody = 0, Ok = IDOK, Cancel = IDCANCEL, CtrlC = kCtrlC };
+struct Combo {
+  bool modern;
+  const wchar_t *start, *opt;
+  Answer answer;
+  const wchar_t* shows;
+  bool ok;
+};
+const Combo kCombos[] = {
+  {.modern = 0, .start = L"%I", .opt = L"/root:%W /timeout:2", .answer = Nobody, .shows = L"%I", .ok = 1},
+  {.modern = 1, .start = L"%I", .opt = L"/require:*", .answer = Ok, .shows = L"%I", .ok = 1},
+  {.modern = 1, .start = L"%I", .opt = L"/timeout:60", .answer = CtrlC, .shows = L"%I", .ok = 1},
+  {.modern = 0, .start = L"%I", .opt = L"/center", .answer = CtrlC, .shows = L"%I", .ok = 1},
+  {.modern = 1, .start = L"%I", .opt = L"/bare", .answer = CtrlC, .shows = L"%I", .ok = 1},
+  {.modern = 1, .start = L"%I", .opt = L"/batch", .answer = Cancel, .shows = L"%I", .ok = 1},
+  {.modern = 1, .start = L"%W", .opt = L"/root:%W /timeout:2", .answer = Nobody, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"%W", .opt = L"/require:*", .answer = Ok, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"%W", .opt = L"/timeout:60", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%W", .opt = L"/center", .answer = CtrlC, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%W", .opt = L"/bare", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"%W", .opt = L"/batch", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%W2", .opt = L"/root:%W", .answer = CtrlC, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"%W2", .opt = L"/require:*", .answer = Cancel, .shows = L"%W2", .ok = 0},
+  {.modern = 0, .start = L"%W2", .opt = L"/timeout:2", .answer = Nobody, .shows = L"%W2", .ok = 1},
+  {.modern = 0, .start = L"%W2", .opt = L"/center", .answer = Cancel, .shows = L"%W2", .ok = 1},
+  {.modern = 1, .start = L"%W2", .opt = L"/bare", .answer = CtrlC, .shows = L"%W2", .ok = 1},
+  {.modern = 0, .start = L"%W2", .opt = L"/batch", .answer = Ok, .shows = L"%W2", .ok = 1},
+  {.modern = 1, .start = L"%W\\Gone", .opt = L"/root:%W", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%W\\Gone", .opt = L"/require:*", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%W\\Gone", .opt = L"/timeout:60", .answer = Ok, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%W\\Gone", .opt = L"/center", .answer = CtrlC, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"%W\\Gone", .opt = L"/bare /timeout:2", .answer = Nobody, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"%W\\Gone", .opt = L"/batch", .answer = CtrlC, .shows = L"%W", .ok = 1},
+  {.modern = 0, .start = L"shell:Desktop", .opt = L"/root:%W", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"shell:Desktop", .opt = L"/require:* /timeout:2", .answer = Nobody, .shows = L"%Y", .ok = 1},
+  {.modern = 1, .start = L"shell:Desktop", .opt = L"/timeout:60", .answer = Ok, .shows = L"%Y", .ok = 1},
+  {.modern = 0, .start = L"shell:Desktop", .opt = L"/center", .answer = Ok, .shows = L"%Y", .ok = 1},
+  {.modern = 0, .start = L"shell:Desktop", .opt = L"/bare", .answer = CtrlC, .shows = L"%Y", .ok = 1},
+  {.modern = 0, .start = L"shell:Desktop", .opt = L"/batch", .answer = CtrlC, .shows = L"%Y", .ok = 1},
+  {.modern = 0, .start = L"C:\\", .opt = L"/root:%W", .answer = Ok, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"C:\\", .opt = L"/require:*", .answer = Ok, .shows = L"C:\\", .ok = 1},
+  {.modern = 0, .start = L"C:\\", .opt = L"/timeout:60", .answer = CtrlC, .shows = L"C:\\", .ok = 1},
+  {.modern = 1, .start = L"C:\\", .opt = L"/center /timeout:2", .answer = Nobody, .shows = L"C:\\", .ok = 1},
+  {.modern = 1, .start = L"C:\\", .opt = L"/bare", .answer = Cancel, .shows = L"C:\\", .ok = 1},
+  {.modern = 1, .start = L"C:\\", .opt = L"/batch", .answer = Cancel, .shows = L"C:\\", .ok = 1},
+  {.modern = 1, .start = L"%J", .opt = L"/root:%W", .answer = Cancel, .shows = L"%W", .ok = 1},
+  {.modern = 1, .start = L"%J", .opt = L"/require:*", .answer = CtrlC, .shows = L"%J", .ok = 0},
+  {.modern = 0, .start = L"%J", .opt = L"/timeout:60", .answer = Cancel, .shows = L"%J", .ok = 1},
+  {.modern = 1, .start = L"%J", .opt = L"/center", .answer = CtrlC, .shows = L"%J", .ok = 1},
+  {.modern = 0, .start = L"%J", .opt = L"/bare", .answer = Ok, .shows = L"%J", .ok = 1},
+  {.modern = 0, .start = L"%J", .opt = L"/batch /timeout:2", .answer = Nobody, .shows = L"%J", .ok = 1},
+};
+
+// Whether a result line's folder is the one the dialog showed: the tree's selection from its top item on.
+bool is_shown(const std::wstring& folder, const std::wstring& shown) {
+  size_t tail = folder.size() - shown.size();
+  bool whole = shown.size() == folder.size() || (shown.size() < folder.size() && shown[0] == L'\\');
+  return !shown.empty() && whole && CompareStringOrdinal(folder.data() + tail, -1, shown.data(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Each row keeps the invariants: exit 1 only after a cancel, 2 only unanswered and then up until shortly before
+// the limit and over within a second after it, 0 with the folder the dialog showed; OK on where the row says;
+// every dialog registered, whatever its start folder (Ctrl+C closes it, /center places it); no dialog after it.
+TEST_F(Dirpick, CombinedOptionsKeepTheirInvariants) {
+  make(L"Work\\Inner"), make(L"Work2"), make(subst(L"%J").substr(root.size() + 1));
+  CloseHandle(CreateFileW((root + L"\\Work\\Inner\\build.cmd").c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0));
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  for (const Combo& row : kCombos) {
+    std::wstring line = subst(std::wstring(L"dirpick cd \"") + row.start + L"\" T " + (row.modern ? L"/modern " : L"") + row.opt);
+    std::wstring shows = subst(row.shows), pick = folder_in(L"\"" + shows + L"\"");  // the tree shows C:\ as C:
+    SCOPED_TRACE(encoded(line));
+    Result r = run({.line = line, .dir = L"C:\\", .button = row.answer, .type = row.modern && row.answer ? shows.c_str() : 0,
+                    .pick = row.modern ? L"" : pick});
+    EXPECT_EQ(row.answer == Ok ? 0u : row.answer == Nobody ? 2u : 1u, r.exit_code) << "a cancel only after a cancel";
+    EXPECT_EQ("", r.err);
+    if (row.answer == Ok) {
+      EXPECT_TRUE(is_shown(folder_in(std::wstring(r.out.begin(), r.out.end())), row.modern ? pick : r.seen.shown))
+          << r.out << " is not what the dialog showed: " << encoded(r.seen.shown);
+    } else {
+      EXPECT_EQ("", r.out);
+    }
+    if (!row.modern && row.answer) {
+      EXPECT_EQ(row.ok, r.seen.ok_on) << "OK on exactly where the folder may be chosen";
+    }
+    if (!row.answer) {
+      EXPECT_EQ(1u, r.dialogs.size());
+      EXPECT_GE(r.up_ms + 500, 2000u) << "closed long before the time limit";  // counted from the start
+      EXPECT_LE(r.ended_ms - r.first_ms, 3000u) << "still running a second after the time limit";
+      continue;
+    }
+    EXPECT_TRUE(r.dialogs.empty()) << "a dialog after the answer";
+    if (std::wstring(row.opt) == L"/center") {
+      EXPECT_NEAR(area.left + area.right, r.seen.rect.left + r.seen.rect.right, 4) << r.seen.rect.left << " not placed";
+      EXPECT_NEAR(area.top + area.bottom, r.seen.rect.top + r.seen.rect.bottom, 4) << r.seen.rect.top << " not placed";
+    }
+  }
+}
+
 // Wine's per-program DLL setting, for one exe name; null takes it away again.
 void override_dll(const std::wstring& exe, const wchar_t* dll, const wchar_t* how) {
   std::wstring key = L"Software\\Wine\\AppDefaults\\" + exe + L"\\DllOverrides";
@@ -309,7 +415,8 @@ void override_dll(const std::wstring& exe, const wchar_t* dll, const wchar_t* ho
       : RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
 }
 
-// Without the file dialog (comdlg32 disabled) /modern shows the tree, with the same arguments.
+// Without the file dialog (comdlg32 disabled) /modern shows the tree, with the same arguments; without
+// SHELL32 no dialog shows, which is no cancel.
 TEST_F(Dirpick, ModernFallsBackToTheTreeWhereTheFileDialogCannotBeMade) {
   override_dll(L"dirpick.exe", L"comdlg32", L"");
   Result r = run({.line = L"dirpick cd C:\\windows Pick /modern", .dir = L"C:\\", .button = IDOK,
@@ -317,6 +424,11 @@ TEST_F(Dirpick, ModernFallsBackToTheTreeWhereTheFileDialogCannotBeMade) {
   override_dll(L"dirpick.exe", L"comdlg32", nullptr);
   EXPECT_EQ(L"Browse for Folder|Pick|", r.seen.texts.substr(0, 23)) << "the title above the tree";
   EXPECT_EQ("cd \"C:\\windows\"\r\n", r.out);
+  override_dll(L"dirpick.exe", L"shell32", L"");  // no dialog at all: nobody answered, nobody cancelled
+  r = run({.line = L"dirpick cd C:\\windows Pick /modern"});
+  override_dll(L"dirpick.exe", L"shell32", nullptr);
+  EXPECT_EQ(2u, r.exit_code);
+  EXPECT_EQ(utf16(L"Dirpick: the folder dialog could not be shown\n") + r.out, r.err);
 }
 
 // The version resource tells the banner's version and rights (checked in the usage rows). The

@@ -110,20 +110,27 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     return {};
   }
   ULONGLONG appeared = GetTickCount64();
-  Seen seen = {dialog, GetWindow(dialog, GW_OWNER), text_of(dialog), while_up ? while_up() : L""};
-  each_window(dialog, [&](HWND w) {
-    if (class_of(w) == L"Static") seen.texts += text_of(w);
-    return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
-  });
+  Seen seen = {dialog, GetWindow(dialog, GW_OWNER), L"", while_up ? while_up() : L""};
+  auto read_texts = [&] {  // as they are when the dialog is answered: the tree's heading changes meanwhile
+    seen.texts = text_of(dialog);
+    each_window(dialog, [&](HWND w) {
+      if (class_of(w) == L"Static") seen.texts += text_of(w);
+      return tree = class_of(w) == L"SysTreeView32" ? w : tree, TRUE;
+    });
+  };
+  read_texts();
   name_box = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
   seen.name_box = name_box && IsWindowVisible(name_box);
   // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree
   // (below a root, from the root's item on), the typed name in the file dialog's box; for a cancel, the
   // focus.
   std::wstring lines = how.type ? how.type : L"", line, want, last, now;
-  bool typed = false;
+  bool typed = false, by_focus = how.button != IDOK && how.pick.empty();
   auto shows = [&]() -> std::wstring {
-    if (how.button == IDCANCEL) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
+    bool looking = false;  // the tree says so while it looks for what a folder must hold
+    each_window(dialog, [&](HWND w) { return !(looking = text_of(w).find(L'\x2026') != std::wstring::npos); });
+    if (looking) return L"looking";
+    if (by_focus) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
     wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
     if (typed) SendMessageW(name_box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     if (typed) return text + std::wstring(L"|");
@@ -140,7 +147,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     line = lines.substr(from, (end = lines.find(L'\n', from)) - from);
     bool keys = !line.empty() && line[0] == L'\t';
     if ((typed = how.type && !keys)) SetWindowTextW(name_box, line.c_str());
-    want = how.button == IDCANCEL ? L"focused" : typed ? line + L"|" : how.pick;
+    want = by_focus ? L"focused" : typed ? line + L"|" : how.pick;
     last = L"?";
     for (ULONGLONG until = GetTickCount64() + 20000; GetTickCount64() < until && IsWindow(dialog); Sleep(30)) {
       now = shows();
@@ -173,8 +180,14 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (!(there = fits) && GetTickCount64() > appeared + 20000) return give_up("the keys never showed " + encoded(now));
   }
   seen.shown = now, seen.shown_at = GetTickCount64(), seen.ok_on = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+  read_texts();
   GetWindowRect(dialog, &seen.rect);
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
+  if (how.button == kCtrlC) {  // through the program's own console, from a helper: ours must stay as it is
+    Result sent = run({.line = L"answer ctrl-c " + std::to_wstring(process_id), .program = L"answer.exe"});
+    EXPECT_EQ(0u, sent.exit_code) << "Ctrl+C could not be sent";
+  } else {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
+  }
   for (int tries = 0; tries < 500 && IsWindow(dialog); ++tries) Sleep(20);
   return IsWindow(dialog) ? give_up("the dialog stayed up after the answer: " + encoded(seen.texts)) : seen;
 }
@@ -195,7 +208,8 @@ Result run(const Launch& how) {
                      .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out, .hStdError = err};
   PROCESS_INFORMATION pi = {};
   ULONGLONG began = GetTickCount64();
-  BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+  BOOL started = CreateProcessW(sibling(how.program).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                how.button == kCtrlC ? CREATE_NO_WINDOW : 0, nullptr,  // a console of its own
                                 how.dir.empty() ? nullptr : how.dir.c_str(), &si, &pi);
   for (HANDLE h : {out, err, in})
     if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -207,8 +221,11 @@ Result run(const Launch& how) {
     // A pipe is read only after the exit, as callers that wait first read it.
     for (ULONGLONG until = GetTickCount64() + 10000; GetTickCount64() < until;)
       if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
-      else if (HWND up = dialog_of(pi.dwProcessId)) result.dialogs.insert(up), result.up_ms = GetTickCount64() - began;
+      else if (HWND up = dialog_of(pi.dwProcessId))
+        result.first_ms = result.dialogs.empty() ? GetTickCount64() - began : result.first_ms,
+        result.dialogs.insert(up), result.up_ms = GetTickCount64() - began;
     bool ended = WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+    result.ended_ms = GetTickCount64() - began;
     EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << encoded(how.line.substr(0, 80));
     if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);
     GetExitCodeProcess(pi.hProcess, &result.exit_code);

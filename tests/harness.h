@@ -25,7 +25,7 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
 };
 
 // The exact command line (program name included) and working folder; the button for the dialog (0:
-// nobody answers); what is done first, line by line: a name typed into its name box and confirmed (the
+// nobody answers; kCtrlC: Ctrl+C in the program's console); what is done first, line by line: a name typed into its name box and confirmed (the
 // last one is the answer; each before it refused with a box, which is closed), or with a leading '\t'
 // virtual keys pressed in its tree; the program beside the test executable, or a full path; the folder
 // the tree must show selected (empty: any); the folder the keys move the tree to, which it must still
@@ -39,11 +39,13 @@ struct Launch {
   std::wstring pick = L"", moved = L"";
 };
 
-struct Result {  // up_ms: when a dialog of the child was last seen, from its start; dialogs: how many
+constexpr int kCtrlC = -1;
+
+struct Result {  // from the child's start: when a dialog was first and last seen, when it ended; dialogs: how many
   DWORD exit_code = 0xDEAD;
   std::string out, err;
   Seen seen;
-  ULONGLONG up_ms = 0;
+  ULONGLONG first_ms = 0, up_ms = 0, ended_ms = 0;
   std::set<HWND> dialogs;
 };
 

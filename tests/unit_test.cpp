@@ -12,6 +12,7 @@
 #include "runtime/objects.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
+#include "strings/paths.h"
 #include "strings/workspace.h"
 
 // From dialog/shell_items.h, whose shell headers clash with the driver's variable Folder.
@@ -139,6 +140,12 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
     CloseHandle(console_state.output);
     EXPECT_EQ(line, take(path));
   }
+  console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  option_flags = OPT_QUOTE | OPT_BATCH;  // a name that changed since the dialog checked it
+  string_dup(&Folder, L"C:\\\x65E5\x672C\\");
+  EXPECT_EQ(LINE_UNFIT, write_result_line());
+  CloseHandle(console_state.output);
+  EXPECT_EQ("", take(path));
   Result oom = run({.line = L"p oom", .program = L"channel_probe.exe"});
   EXPECT_EQ(255u, oom.exit_code);
   EXPECT_EQ(utf16(L"Dirpick: out of memory\n"), oom.out + oom.err);
@@ -151,4 +158,14 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
   for (auto [path, length] : {std::pair{L"C:\\windows\\Gone\\Deeper", 10}, {L"C:\\windows\\win.ini", 10},
                               {L"C:\\Gone", 3}, {L"Q:\\Gone", 7}, {L"\\\\nowhere\\share\\a", 0}})
     EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
+}
+
+// A wildcard matches the long name alone (the search also matches 8.3 aliases), letters in any case, and
+// name.* as dir takes it.
+TEST(Patterns, MatchLongNamesAsDirDoes) {
+  for (auto [name, pattern, matches] : {std::tuple{L"x.html", L"*.htm", false}, {L"App.slnx", L"*.sln", false},
+                                        {L"Makefile", L"*.*", true}, {L"README", L"readme.*", true},
+                                        {L"a.b.c", L"*.c", true}, {L"abc", L"A?C", true}, {L"ac", L"a?c", false},
+                                        {L"aXbXc", L"a*b*c", true}, {L"abcb", L"*b", true}, {L"abc", L"*b", false}})
+    EXPECT_EQ(matches, name_matches(name, pattern, static_cast<int>(wcslen(pattern)))) << encoded(pattern);
 }

@@ -13,6 +13,8 @@
 #include "dialog/guard.h"
 #include "dialog/shell_items.h"
 #include "harness.h"
+
+#include <commctrl.h>
 #include "runtime/frame.h"
 #include "strings/workspace.h"
 
@@ -129,6 +131,26 @@ TEST(Placement, CentredOverWhatIsSeenAndKeptOnTheWorkArea) {
     }
   }
   for (HWND w : {dialog, hidden, low, edge}) DestroyWindow(w);
+}
+
+// Windows's tree shows a share as "share (on server)", and its selection may be ahead of the walk: a level
+// matches by either name, and the walk never collapses nor selects an item above the selection.
+TEST(Tree, WalkMatchesEitherNameAndLeavesTheSelectionBelow) {
+  HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  auto add = [&](HTREEITEM parent, const wchar_t* text) {
+    TVINSERTSTRUCTW at = {.hParent = parent, .hInsertAfter = TVI_LAST};
+    at.item = {.mask = TVIF_TEXT, .pszText = const_cast<wchar_t*>(text)};
+    return TreeView_InsertItem(tree, &at);
+  };
+  HTREEITEM pc = add(add(TVI_ROOT, L"Desktop"), L"This PC"), work = add(add(pc, L"share (on server)"), L"Work");
+  HTREEITEM inner = add(work, L"Inner");
+  const wchar_t* names[] = {L"Computer", L"This PC", L"share", L"share (on server)", L"Work", L"Work", L"Gone", L"Gone"};
+  walk_tree(tree, const_cast<wchar_t**>(names), 3);
+  EXPECT_EQ(work, TreeView_GetSelection(tree)) << "found by its other name";
+  TreeView_SelectItem(tree, inner);
+  walk_tree(tree, const_cast<wchar_t**>(names), 4);
+  EXPECT_EQ(inner, TreeView_GetSelection(tree)) << "Work was collapsed or selected while it held the selection";
+  DestroyWindow(tree);
 }
 
 // Windows may refuse the path of a folder beyond MAX_PATH rather than cut it: a file-system folder

@@ -73,6 +73,7 @@ constexpr const char* kBareWithBatch =
     "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
     "/batch for a temporary script";
 constexpr const char* kNoDesktop = "Dirpick: there is no visible desktop to show the folder dialog on";
+constexpr const char* kNoDialog = "Dirpick: the folder dialog could not be shown";
 constexpr const char* kUnreadable = "Dirpick: the chosen folder's path could not be read whole";
 constexpr const char* kUnknownFolderStart = "Dirpick: \"";
 constexpr const char* kOptionTooEarly = "\" is an option: options begin at the third parameter, as in dirpick cd \"\" /batch";
@@ -309,21 +310,29 @@ void driver_run() {
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window;
   browse_modern_dialog = option_flags & OPT_MODERN;
+  // A batch file and a capturing caller both read the console's code page, not UTF-8; a console
+  // shows every name.
+  bool in_code_page = (option_flags & (OPT_BATCH | OPT_BARE)) && !output_is_console();
+  browse_code_page = in_code_page ? batch_code_page() : 0;
   int outcome;
-  // Checked again once the dialog has closed (what it held may have gone meanwhile, or a typed name
-  // skipped the check): the dialog then opens again on that folder.
+  // Checked again once the dialog has closed (what it held may have gone meanwhile, a typed name
+  // skipped the check, or a file came back): the dialog then opens again on that folder. A name the
+  // code page lost meanwhile is refused when the line is written.
   for (;;) {
     outcome = browse_for_folder(WindowTitle, InitialDir, mark);
     string_assign(&Folder, mark);
-    if (outcome != BROWSE_CHOSEN || !Required) break;
+    if (outcome == BROWSE_NO_FOLDER) continue;
+    if (outcome != BROWSE_CHOSEN) break;
     ws_append(Folder);
-    int missing = append_requirement(mark, (ws_mark() - mark) / 2);
+    Refusal refusal = path_refusal(mark, folder_length(Folder), true);
     ws_rewind(mark);
-    if (!missing) break;
+    if (refusal == CHOOSABLE || refusal == NAME_UNFIT) break;
     string_free(InitialDir);
     string_dup(&InitialDir, Folder);
   }
-  if (outcome == BROWSE_UNREADABLE) {
+  if (outcome == BROWSE_NO_DIALOG) {
+    stop(decoded(kNoDialog, mark), kExitUnanswered);
+  } else if (outcome == BROWSE_UNREADABLE) {
     // A path cut short could name another real folder.
     write_error_line(decoded(kUnreadable, mark));
   } else if (outcome == BROWSE_ROOT_LOST) {
@@ -333,7 +342,6 @@ void driver_run() {
   } else if (is_empty(Folder)) {
     ExitStatus = kExitCancelled;
   } else {
-    // A batch file and a capturing caller both read the console's code page, not UTF-8.
     if (option_flags & (OPT_BATCH | OPT_BARE)) output_encoding_mode = ENC_BATCH;
     LineOutcome line = write_result_line();
     if (line == LINE_WRITTEN) {

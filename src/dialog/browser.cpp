@@ -58,7 +58,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   ws_reserve(0, start)[0] = 0;
   interrupt_hook = cancel_shown_dialog;
   HMODULE module = shell_load();
-  if (!module) return BROWSE_CANCELLED;
+  if (!module) return BROWSE_NO_DIALOG;
 
   // Read by the callback's posted request too, so it lives until the dialog has returned. A
   // longer folder (its length counted without the trailing backslash) goes as an item ID list.
@@ -95,27 +95,19 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   }
   if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED) && !timed_out) {
     // The tree opens on its top item by itself; Wine's selects another when asked for the top one.
-    // Under the script's title, what the folder must hold.
-    StringVar heading = nullptr;
-    if (browse_required) {
-      int mark = ws_mark();
-      ws_append(title);
-      if (title && *title) ws_append(L"\n");
-      append_requirement(-1, 0);
-      string_assign(&heading, mark);
-    }
-    chosen = browse_classic(heading ? heading : title, root && length == root_length ? nullptr : &preselection,
-                            root_list);
-    string_free(heading);
+    chosen = browse_classic(title, root && length == root_length ? nullptr : &preselection, root_list);
   }
-  dialog_gone();
-  int outcome = root && !root_item ? BROWSE_ROOT_LOST : timed_out ? BROWSE_TIMED_OUT : BROWSE_CANCELLED;
-  // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel. A folder
-  // outside the root is never written, whichever dialog let it through.
-  if (chosen && (console_interrupted || !item_inside_root(chosen))) chosen->Release(), chosen = nullptr;
+  // Nobody cancels a dialog that never showed (no display, no desktop to create it on).
+  bool shown = dialog_gone();
+  int outcome = root && !root_item         ? BROWSE_ROOT_LOST
+                : timed_out                ? BROWSE_TIMED_OUT
+                : shown || console_interrupted ? BROWSE_CANCELLED
+                                           : BROWSE_NO_DIALOG;
+  // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel.
+  if (chosen && console_interrupted) chosen->Release(), chosen = nullptr;
   if (chosen) {
     int read = append_item_path(chosen);
-    outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_CANCELLED;
+    outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_NO_FOLDER;
     chosen->Release();
   }
   if (start_item) start_item->Release();
@@ -128,7 +120,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   timed_out = false;
   if (outcome != BROWSE_CHOSEN || ws_mark() == start) {
     ws_reserve(0, start)[0] = 0;
-    return outcome == BROWSE_CHOSEN ? BROWSE_CANCELLED : outcome;
+    return outcome == BROWSE_CHOSEN ? BROWSE_NO_FOLDER : outcome;
   }
   end_with_backslash(start);
   return outcome;

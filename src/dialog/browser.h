@@ -9,16 +9,22 @@ extern int com_initialized;
 // Set for the file dialog in pick-folders mode; the tree dialog stands in where it cannot be shown.
 extern int browse_modern_dialog;
 
-enum BrowseOutcome { BROWSE_CANCELLED, BROWSE_CHOSEN, BROWSE_UNREADABLE, BROWSE_TIMED_OUT, BROWSE_ROOT_LOST };
+enum BrowseOutcome {
+  BROWSE_CANCELLED,   // by the user, or by Ctrl+C in the console
+  BROWSE_CHOSEN,      // the chosen item's path, which may still be refused (a file, a pattern it lacks)
+  BROWSE_UNREADABLE,  // a folder whose path cannot be read whole
+  BROWSE_TIMED_OUT,   // the time limit closed the dialog
+  BROWSE_ROOT_LOST,   // no dialog: the shell gives no item for the root itself
+  BROWSE_NO_DIALOG,   // no dialog could be shown (no SHELL32, no desktop to show it on)
+  BROWSE_NO_FOLDER,   // an item chosen that has no file-system path: the dialog is shown again
+};
 
 // False on a window station nobody sees (a service, a task that is not interactive, an SSH
 // session), and in session 0, the services' own, which calls itself visible though nobody has seen
 // it since Windows Vista: a dialog there could never be answered.
 bool desktop_visible(DWORD session);
 
-// Leaves the chosen folder, whole at any length, with exactly one trailing backslash at start, or
-// the empty text (cancel, no file-system path, no SHELL32, or a path that cannot be read whole:
-// BROWSE_UNREADABLE; the time limit ran out: BROWSE_TIMED_OUT; no dialog, as the shell gives no item
-// for the root itself: BROWSE_ROOT_LOST); the position ends on the NUL.
+// Leaves the chosen item's path, whole at any length, with exactly one trailing backslash at start, or
+// the empty text for any other outcome; the position ends on the NUL.
 // A start folder outside browse_root opens on the root.
 int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);

@@ -1,4 +1,5 @@
-// The fences of /root and /require: which folders lie inside the root, and what a folder holds.
+// The fences of /root, /require and the line's code page: which folders lie inside the root, what a
+// folder holds, and which paths the line can carry.
 #include "dialog/fence.h"
 
 #include <shobjidl.h>
@@ -6,15 +7,19 @@
 
 #include "dialog/shell_items.h"
 #include "dialog/shown_dialog.h"
+#include "runtime/memory.h"
+#include "strings/conversion.h"
 #include "strings/paths.h"
 #include "strings/workspace.h"
 
 const wchar_t* browse_root;
 const wchar_t* browse_required;
+UINT browse_code_page;
 
 namespace {
-// Whether folder\pattern names a file or a folder, hidden ones too: one FindFirstFileExW with basic
-// information and no large fetch, so that a slow server holds the dialog up as briefly as it can.
+// Whether folder\pattern names a file or a folder, hidden ones too, by its long name: the search also
+// matches 8.3 aliases (*.htm finds x.html) and lists . and .., which no pattern means. Basic information
+// and no large fetch, so that a slow server holds the dialog up as briefly as it can.
 bool holds(int folder_mark, int length, const wchar_t* pattern, int pattern_length) {
   int mark = ws_mark(), whole = length + 1 + pattern_length;
   wchar_t* asked = ws_reserve(2 * whole + kLongPrefixRoom, mark);  // the \\?\ form, then folder\pattern
@@ -23,13 +28,19 @@ bool holds(int folder_mark, int length, const wchar_t* pattern, int pattern_leng
   text[length] = L'\\';
   string_copy_n(text + length + 1, pattern, pattern_length);
   for (wchar_t* p = text; *p; ++p) *p = *p == L'/' ? L'\\' : *p;  // the \\?\ form takes backslashes alone
+  const wchar_t* name = wcsrchr(text, L'\\') + 1;
+  int name_length = static_cast<int>(text + whole - name);
   long_form(text, whole, asked);
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileExW(asked, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  bool held = false;
+  for (bool more = search != INVALID_HANDLE_VALUE; more && !held; more = FindNextFileW(search, &found)) {
+    bool dots = found.cFileName[0] == L'.' && (!found.cFileName[1] || (found.cFileName[1] == L'.' && !found.cFileName[2]));
+    held = !dots && name_matches(found.cFileName, name, name_length);
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
   ws_rewind(mark);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+  return held;
 }
 
 // A refusal in silence reads as a dialog that does not work: a box says why.
@@ -41,6 +52,31 @@ void tell_fence(HWND owner) {
   ws_append(L" and the folders below it can be chosen");
   tell_over_dialog(owner, ws_text_at(mark));
   ws_rewind(mark);
+}
+
+// Whether the line's code page holds the path exactly: a best-fit letter would name another folder.
+bool fits_code_page(const wchar_t* path) {
+  if (!browse_code_page) return true;
+  char* exact = wide_to_code_page_exact(path, browse_code_page);
+  conv_free(exact);
+  return exact;
+}
+
+// The patterns joined by " and ": those that the folder at folder_mark lacks, or every one for a
+// folder_mark of -1; how many.
+int append_patterns(int folder_mark, int length) {
+  int named = 0;
+  // C:\ as C:, so that C:\pattern follows.
+  while (folder_mark >= 0 && length > 2 && ws_text_at(folder_mark)[length - 1] == L'\\') --length;
+  for (const wchar_t* pattern = browse_required; *pattern;) {
+    int pattern_length = static_cast<int>(wcschr(pattern, L'|') - pattern);
+    if (folder_mark < 0 || !holds(folder_mark, length, pattern, pattern_length)) {
+      if (named++) ws_append(L" and ");
+      string_copy_n(ws_reserve(pattern_length, ws_mark()), pattern, pattern_length);
+    }
+    pattern += pattern_length + 1;
+  }
+  return named;
 }
 }  // namespace
 
@@ -65,30 +101,43 @@ bool item_inside_root(IShellItem* item) {
 
 int append_requirement(int folder_mark, int length) {
   if (!browse_required) return 0;
-  int mark = ws_mark(), named = 0;
+  int mark = ws_mark();
   ws_append(L"The folder must hold ");
-  // C:\ as C:, so that C:\pattern follows.
-  while (folder_mark >= 0 && length > 2 && ws_text_at(folder_mark)[length - 1] == L'\\') --length;
-  for (const wchar_t* pattern = browse_required; *pattern;) {
-    int pattern_length = static_cast<int>(wcschr(pattern, L'|') - pattern);
-    if (folder_mark < 0 || !holds(folder_mark, length, pattern, pattern_length)) {
-      if (named++) ws_append(L" and ");
-      string_copy_n(ws_reserve(pattern_length, ws_mark()), pattern, pattern_length);
-    }
-    pattern += pattern_length + 1;
-  }
+  int named = append_patterns(folder_mark, length);
   if (!named) ws_rewind(mark);
   return named;
 }
 
-bool item_choosable(IShellItem* item) {
-  if (!browse_required) return item_inside_root(item);
+Refusal path_refusal(int mark, int length, bool search) {
+  const wchar_t* path = ws_text_at(mark);
+  if (!folder_exists(path, length)) return NO_FOLDER;
+  if (!inside_root(path, length)) return OUTSIDE_ROOT;
+  if (!fits_code_page(path)) return NAME_UNFIT;
+  return search && append_requirement(mark, length) ? LACKS_PATTERN : CHOOSABLE;
+}
+
+Refusal item_refusal(IShellItem* item, bool search) {
   int mark = ws_mark();
-  bool read = append_item_path(item) == 1;
-  int length = (ws_mark() - mark) / 2;
-  bool choosable = read && inside_root(ws_text_at(mark), length) && !append_requirement(mark, length);
+  Refusal refusal = append_item_path(item) == 1 ? path_refusal(mark, (ws_mark() - mark) / 2, search) : NO_FOLDER;
   ws_rewind(mark);
-  return choosable;
+  return refusal;
+}
+
+int append_fence_line(Refusal refusal, bool looking) {
+  int mark = ws_mark();
+  if (refusal == NAME_UNFIT) {
+    wchar_t number[12];
+    wsprintfW(number, L"%u", browse_code_page);
+    ws_append(L"This folder's name cannot be written in code page ");
+    ws_append(number);
+  } else if (looking && browse_required) {
+    ws_append(L"Looking for ");
+    append_patterns(-1, 0);
+    ws_append(L"\x2026");
+  } else {
+    append_requirement(-1, 0);
+  }
+  return (ws_mark() - mark) / 2;
 }
 
 HRESULT fence_navigation(IShellItem* folder, HWND owner) {
@@ -101,11 +150,15 @@ HRESULT fence_pick(IShellItem* picked, HWND owner) {
   if (!item_inside_root(picked)) return tell_fence(owner), S_FALSE;
   int mark = ws_mark();
   HRESULT answer = S_OK;
-  if (browse_required && append_item_path(picked) == 1) {
-    int text = ws_mark();
-    if (append_requirement(mark, (text - mark) / 2)) tell_over_dialog(owner, ws_text_at(text)), answer = S_FALSE;
+  if (append_item_path(picked) == 1) {
+    int text = ws_mark(), length = (text - mark) / 2;
+    if (!fits_code_page(ws_text_at(mark))) {
+      append_fence_line(NAME_UNFIT, false);
+    } else if (!append_requirement(mark, length)) {
+      text = -1;
+    }
+    if (text >= 0) tell_over_dialog(owner, ws_text_at(text)), answer = S_FALSE;
   }
   ws_rewind(mark);
   return answer;
 }
-

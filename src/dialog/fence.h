@@ -1,5 +1,5 @@
-// The fence of /root (a folder and what lies below it, the only folders either dialog offers) and
-// of /require (what a chosen folder must hold).
+// The fence around what either dialog lets the user choose: a folder on disk, inside /root, holding
+// what /require asks, whose path the result line can hold.
 #pragma once
 #include <windows.h>
 
@@ -9,6 +9,13 @@ struct IShellItem;
 extern const wchar_t* browse_root;
 // The patterns a chosen folder must hold, each followed by '|'; null: none.
 extern const wchar_t* browse_required;
+// The code page the line is written in where it must hold the path exactly (/batch and /bare into a
+// file or a pipe); 0: any path.
+extern UINT browse_code_page;
+
+// Why a selection cannot be chosen: no folder on disk behind it (This PC, a library, a file, a .zip),
+// outside the root, a path the line's code page cannot hold, or a pattern it lacks.
+enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, LACKS_PATTERN };
 
 // Whether the root, with its trailing backslash, names a folder that exists (or one we may not read).
 bool root_exists(const wchar_t* root);
@@ -21,8 +28,16 @@ bool item_inside_root(IShellItem* item);
 // folder_mark (length characters in the workspace; a trailing backslash is left out) lacks, or every
 // one for a folder_mark of -1. How many it named; with none, nothing is appended.
 int append_requirement(int folder_mark, int length);
-// Whether the item may be chosen: inside the root, holding every pattern.
-bool item_choosable(IShellItem* item);
+// What keeps the item from being chosen, decided by its file-system path and the directory attribute,
+// never by how the item describes itself (Wine's Desktop has no attributes). Without search, the
+// patterns are not looked for: CHOOSABLE then means "unless a pattern is missing".
+Refusal item_refusal(IShellItem* item, bool search);
+// The same for the path at mark, length characters without a trailing backslash but a drive root's;
+// what the search appends is rewound by the caller.
+Refusal path_refusal(int mark, int length, bool search);
+// Appends the line that tells why OK is off: the code page, or the patterns (while looking for them,
+// "Looking for ... …"); nothing where no fence applies. How many characters.
+int append_fence_line(Refusal refusal, bool looking);
 // The file dialog's answers, each refusal told in a box owned by the dialog: S_OK lets it go to the
 // folder, E_ACCESSDENIED keeps it where it is; S_OK lets it close on the picked folder, S_FALSE keeps
 // it up.

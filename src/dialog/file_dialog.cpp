@@ -59,6 +59,19 @@ struct Events final : IFileDialogEvents {
     return S_OK;
   }
 };
+
+// A dialog whose start folder shows nothing (an empty view, a folder it cannot list) may send no event
+// at all: its window is also asked for once a window on the thread has been activated, when the dialog
+// knows its window.
+void CALLBACK note_later(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (shown_file_dialog) Events::note(shown_file_dialog);
+}
+
+LRESULT CALLBACK note_activation(int code, WPARAM window, LPARAM param) {
+  if (code == HCBT_ACTIVATE) SetTimer(nullptr, 0, 0, note_later);
+  return CallNextHookEx(nullptr, code, window, param);
+}
 }  // namespace
 
 HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem* root_item, IShellItem** chosen) {
@@ -82,7 +95,9 @@ HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem* 
   shown_file_dialog = dialog;
   guard_windows(1);
   limit_start();
+  HHOOK activation = SetWindowsHookExW(WH_CBT, note_activation, nullptr, GetCurrentThreadId());
   hr = dialog->Show(own_foreground_window());
+  if (activation) UnhookWindowsHookEx(activation);
   limit_stop();
   guard_windows(0);
   shown_file_dialog = nullptr;

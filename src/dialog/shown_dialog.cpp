@@ -9,6 +9,7 @@ IFileDialog* shown_file_dialog;
 namespace {
 volatile HWND shown_window;
 bool box_up;
+bool was_shown;
 }  // namespace
 
 void cancel_shown_dialog() {
@@ -30,6 +31,7 @@ void close_shown_dialog() {
 void dialog_shown(HWND window) {
   if (shown_window == window) return;
   shown_window = window;
+  was_shown = true;
   if (browse_placement.center) place_centred(window, browse_placement.over);
   // Where Windows refuses (another program has the foreground), it flashes the dialog's taskbar button.
   SetForegroundWindow(window);
@@ -43,4 +45,9 @@ void tell_over_dialog(HWND owner, const wchar_t* text) {
   box_up = false;
 }
 
-void dialog_gone() { shown_window = nullptr; }
+bool dialog_gone() {
+  bool shown = was_shown;
+  shown_window = nullptr;
+  was_shown = false;
+  return shown;
+}

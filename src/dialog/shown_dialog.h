@@ -14,5 +14,5 @@ void cancel_shown_dialog();
 void close_shown_dialog();
 // A box owned by the dialog, up until the user or the time limit closes it.
 void tell_over_dialog(HWND owner, const wchar_t* text);
-// Forgets the window once the dialog has returned.
-void dialog_gone();
+// Forgets the window once the dialog has returned; whether one was shown since the last call.
+bool dialog_gone();

@@ -14,12 +14,17 @@
 #include "dialog/time_limit.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
+#include "strings/workspace.h"
 
 namespace {
 constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;  // BIF_USENEWUI, checked
 constexpr DWORD kSettlePauseMs = 200;
 constexpr int kAskAgainTimes = 5;
 constexpr UINT_PTR kAskTimer = 1;
+constexpr UINT_PTR kCheckTimer = 2;
+// What a folder must hold is looked for once the selection has held still this long: arrow keys never
+// wait on a slow server.
+constexpr DWORD kCheckPauseMs = 150;
 constexpr const wchar_t* kNameSpaceHost = L"SHBrowseForFolder ShellNameSpace Control";
 // The user takes over with a key, a mouse button or the wheel.
 constexpr UINT kUserInput[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_LBUTTONDOWN,  WM_RBUTTONDOWN,
@@ -29,7 +34,11 @@ Preselection* asked;
 int asks_left;          // below 0 once the user has acted
 bool at_start;          // the selection the dialog last reported is the start folder
 int depth;              // levels of the start folder below the tree's top item
-wchar_t** names;        // the tree's texts from the top item's child down to the start folder
+wchar_t** names;        // from the top item's child down to the start folder, two names a level
+const wchar_t* title;   // the script's title, above the line that tells why OK is off
+HWND heading;           // the text above the tree: the title and that line
+StringVar first_heading;  // what it showed first, which finds it
+IShellItem* selected;   // the selection whose patterns are looked for once it holds still
 IShellFolder* desktop;  // compares ID lists as the shell does: by names, level by level
 HHOOK input_hook;
 
@@ -47,14 +56,16 @@ int levels(PCIDLIST_ABSOLUTE list) {
   return count;
 }
 
-// The names the tree shows on the way down, as the shell gives them: a German Windows shows C:\Users
-// as "Benutzer", and a desktop.ini can name any folder.
+// The names the tree may show on the way down, as the shell gives them: a German Windows shows C:\Users
+// as "Benutzer", a desktop.ini can name any folder, and a share shows as "share (on server)" or by its
+// name in its folder.
 void read_names() {
-  names = static_cast<wchar_t**>(heap_alloc(main_heap, sizeof(wchar_t*) * depth, HEAP_ZERO_MEMORY));
+  names = static_cast<wchar_t**>(heap_alloc(main_heap, sizeof(wchar_t*) * 2 * depth, HEAP_ZERO_MEMORY));
   IShellItem* item = nullptr;
   if (FAILED(shell.item_of_list(asked->start, IID_PPV_ARGS(&item)))) item = nullptr;
   for (int level = depth; item && level--;) {
-    if (FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, &names[level]))) names[level] = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, &names[2 * level]))) names[2 * level] = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_PARENTRELATIVE, &names[2 * level + 1]))) names[2 * level + 1] = nullptr;
     IShellItem* parent = nullptr;
     if (FAILED(item->GetParent(&parent))) parent = nullptr;
     item->Release();
@@ -63,38 +74,75 @@ void read_names() {
   if (item) item->Release();
 }
 
-// The child of the item that the tree shows under the name, expanding the item first.
-HTREEITEM child_named(HWND tree, HTREEITEM item, const wchar_t* name) {
+bool named(const wchar_t* text, const wchar_t* name) {
+  return name && CompareStringOrdinal(text, -1, name, -1, FALSE) == CSTR_EQUAL;
+}
+
+// The child of the item that the tree shows under either name, expanding the item first.
+HTREEITEM child_named(HWND tree, HTREEITEM item, wchar_t* const* name) {
   wchar_t text[MAX_PATH];
   TVITEMW ask = {};
   ask.mask = TVIF_TEXT;
   ask.pszText = text;
   ask.cchTextMax = MAX_PATH;
   TreeView_Expand(tree, item, TVE_EXPAND);
-  ask.hItem = name ? TreeView_GetChild(tree, item) : nullptr;
-  while (ask.hItem && !(TreeView_GetItem(tree, &ask) && CompareStringOrdinal(text, -1, name, -1, FALSE) == CSTR_EQUAL))
+  ask.hItem = name[0] || name[1] ? TreeView_GetChild(tree, item) : nullptr;
+  while (ask.hItem && !(TreeView_GetItem(tree, &ask) && (named(text, name[0]) || named(text, name[1]))))
     ask.hItem = TreeView_GetNextSibling(tree, ask.hItem);
   return ask.hItem;
+}
+
+// Whether the item lies above the tree's selection: collapsing it would take the selection away, and
+// selecting it would pull the selection back up.
+bool above_selection(HWND tree, HTREEITEM item) {
+  HTREEITEM at = TreeView_GetSelection(tree);
+  while (at && (at = TreeView_GetParent(tree, at)) != item) {
+  }
+  return at;
 }
 
 // Wine's tree matches the ID list it is asked for byte by byte, access times included: a folder read
 // since the list was made (a fresh folder's first listing, a parent that other programs fill and
 // empty) no longer matches, and the tree stays on an ancestor. A listing read meanwhile can miss a
 // folder too. So the walk goes from the top item by the names the tree shows, each listing read afresh
-// where the name is missing.
+// where the name is missing, but never where that would take the selection away or pull it back up.
 void walk_to_start(HWND tree) {
   if (!names) read_names();
-  HTREEITEM item = TreeView_GetRoot(tree);
-  for (int level = 0; item && level < depth; ++level) {
-    HTREEITEM child = child_named(tree, item, names[level]);
-    if (!child) {
-      TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
-      child = child_named(tree, item, names[level]);
-    }
-    if (!child) break;
-    item = child;
-  }
-  TreeView_SelectItem(tree, item);
+  walk_tree(tree, names, depth);
+}
+
+// The title, and under it the line that tells why OK is off; from the returned text on.
+const wchar_t* append_heading(Refusal refusal, bool looking) {
+  int mark = ws_mark();
+  ws_append(title);
+  int line = ws_mark();
+  if (*title) ws_append(L"\n");
+  if (!append_fence_line(refusal, looking)) ws_reserve(0, line)[0] = 0;
+  return ws_text_at(mark);
+}
+
+// OK only where the selection may be chosen, and the heading tells why not. Posted: Wine sets the button
+// by the dialog's own flags once the selection's message has returned.
+void tell_fence(HWND window, Refusal refusal, bool looking) {
+  PostMessageW(window, BFFM_ENABLEOK, 0, refusal == CHOOSABLE && !looking);
+  int mark = ws_mark();
+  if (heading) SetWindowTextW(heading, append_heading(refusal, looking));
+  ws_rewind(mark);
+}
+
+// Once the selection has held still, what it must hold is looked for.
+void CALLBACK check_selection(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  if (selected) tell_fence(window, item_refusal(selected, true), false);
+}
+
+// What the selection lacks, but for the patterns, which are looked for after the pause. An item with
+// no folder behind it (This PC, a library, the Recycle Bin) would come back as nothing.
+void judge_selection(HWND window) {
+  Refusal refusal = selected ? item_refusal(selected, false) : NO_FOLDER;
+  bool looking = refusal == CHOOSABLE && browse_required;
+  tell_fence(window, refusal, looking);
+  if (looking) SetTimer(window, kCheckTimer, kCheckPauseMs, check_selection);
 }
 
 void stop_asking(HWND window) {
@@ -124,11 +172,31 @@ void CALLBACK ask_again(HWND window, UINT, UINT_PTR, DWORD) {
 }
 }  // namespace
 
-IShellItem* browse_classic(const wchar_t* title, Preselection* preselection, PCIDLIST_ABSOLUTE root) {
+void walk_tree(HWND tree, wchar_t* const* path_names, int steps) {
+  HTREEITEM item = TreeView_GetRoot(tree);
+  for (int level = 0; item && level < steps; ++level) {
+    HTREEITEM child = child_named(tree, item, path_names + 2 * level);
+    if (!child && !above_selection(tree, item)) {
+      TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
+      child = child_named(tree, item, path_names + 2 * level);
+    }
+    if (!child) break;
+    item = child;
+  }
+  if (item && !above_selection(tree, item)) TreeView_SelectItem(tree, item);
+}
+
+IShellItem* browse_classic(const wchar_t* script_title, Preselection* preselection, PCIDLIST_ABSOLUTE root) {
   BROWSEINFOW info;
   memset(&info, 0, sizeof(info));
   info.pidlRoot = root;
-  info.lpszTitle = title;
+  // Where OK may be off, the heading holds a line for why, even under no title.
+  title = script_title ? script_title : L"";
+  int mark = ws_mark();
+  const wchar_t* text = append_heading(CHOOSABLE, false);
+  string_dup(&first_heading, *text || !browse_code_page ? text : L" ");
+  ws_rewind(mark);
+  info.lpszTitle = first_heading;
   info.hwndOwner = own_foreground_window();
   // Below a root the name box goes: Windows takes a typed path from anywhere on the machine.
   info.ulFlags = root ? kDialogFlags & ~BIF_EDITBOX : kDialogFlags;
@@ -144,7 +212,12 @@ IShellItem* browse_classic(const wchar_t* title, Preselection* preselection, PCI
   limit_stop();
   guard_windows(0);
   stop_asking(nullptr);
-  for (int level = 0; names && level < depth; ++level) CoTaskMemFree(names[level]);
+  string_free(first_heading);
+  first_heading = nullptr;
+  if (selected) selected->Release();
+  selected = nullptr;
+  heading = nullptr;
+  for (int level = 0; names && level < 2 * depth; ++level) CoTaskMemFree(names[level]);
   if (names) HeapFree(main_heap, 0, names);
   names = nullptr;
   if (desktop) desktop->Release();
@@ -160,22 +233,23 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
   // come back instead, a folder the user did not choose.
   if (message == BFFM_VALIDATEFAILEDW) return 1;
   if (message == BFFM_SELCHANGED) {
-    auto* selected = reinterpret_cast<PCIDLIST_ABSOLUTE>(param);
-    at_start = asked && asked->start && selected && desktop &&
-               desktop->CompareIDs(SHCIDS_CANONICALONLY, asked->start, selected) == S_OK;
-    // OK only on a folder on disk, inside the root, holding what it must: an item with no folder
-    // behind it (This PC, a library, the Recycle Bin) would come back as nothing, which a script reads
-    // as a cancel. Posted: Wine sets the button by the dialog's own flags once this message has returned.
-    IShellItem* item = nullptr;
-    if (!selected || FAILED(shell.item_of_list(selected, IID_PPV_ARGS(&item)))) item = nullptr;
-    PostMessageW(window, BFFM_ENABLEOK, 0, item && is_file_system_folder(item) && item_choosable(item));
-    if (item) item->Release();
+    auto* list = reinterpret_cast<PCIDLIST_ABSOLUTE>(param);
+    at_start = asked && asked->start && list && desktop &&
+               desktop->CompareIDs(SHCIDS_CANONICALONLY, asked->start, list) == S_OK;
+    if (selected) selected->Release();
+    if (!list || FAILED(shell.item_of_list(list, IID_PPV_ARGS(&selected)))) selected = nullptr;
+    judge_selection(window);
     return 0;
   }
-  if (message != BFFM_INITIALIZED || !data) return 0;
+  if (message != BFFM_INITIALIZED) return 0;
+  heading = FindWindowExW(window, nullptr, L"Static", first_heading);
+  if (selected) judge_selection(window);
   auto* preselection = reinterpret_cast<Preselection*>(data);
-  SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
+  if (preselection) SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
+  // Registered whatever it was asked to show: Ctrl+C, /center, the foreground and the time limit
+  // reach every dialog.
   dialog_shown(window);
+  if (!preselection) return 0;
   // The dialog shows at once; the settle pause runs on a timer, and the user's first key ends it.
   asks_left = kAskAgainTimes;
   input_hook = SetWindowsHookExW(WH_GETMESSAGE, note_input, nullptr, GetCurrentThreadId());

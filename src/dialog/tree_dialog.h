@@ -16,3 +16,7 @@ struct Preselection {
 // below it, nothing else.
 IShellItem* browse_classic(const wchar_t* title, Preselection* preselection, PCIDLIST_ABSOLUTE root);
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data);
+// Brings the tree from its top item down steps levels, each found by either of its two names (path_names
+// holds two a level), a level's listing read afresh where its name is missing; never collapsing an item
+// above the selection nor selecting one there.
+void walk_tree(HWND tree, wchar_t* const* path_names, int steps);

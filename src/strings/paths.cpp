@@ -79,6 +79,32 @@ void end_with_backslash(int mark) {
   if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");
 }
 
+namespace {
+constexpr int kNameMax = 255;  // the longest name NTFS and FAT32 hold
+// Names the system takes as devices in any folder, whatever follows their first dot; COM and LPT
+// with a digit from 1 to 9.
+struct Device {
+  const wchar_t* name;
+  bool numbered;
+};
+constexpr Device kDevices[] = {{L"CON", false}, {L"PRN", false}, {L"AUX", false},
+                               {L"NUL", false}, {L"COM", true},  {L"LPT", true}};
+
+bool same_letter(wchar_t a, wchar_t b) { return same_path(&a, 1, &b, 1); }
+
+// A part no folder can hold: too long, ending in a dot or a blank (the system strips them), or a device.
+bool is_impossible_name(const wchar_t* part, int length) {
+  if (length > kNameMax || part[length - 1] == L'.' || part[length - 1] == L' ') return true;
+  int base = 0;
+  while (base < length && part[base] != L'.') ++base;
+  for (const Device& device : kDevices) {
+    if (base < 3 || !same_path(part, 3, device.name, 3)) continue;
+    if (!device.numbered ? base == 3 : base == 4 && part[3] >= L'1' && part[3] <= L'9') return true;
+  }
+  return false;
+}
+}  // namespace
+
 bool is_inside_pattern(const wchar_t* pattern) {
   const wchar_t* part = pattern;
   bool wild = false;
@@ -88,10 +114,32 @@ bool is_inside_pattern(const wchar_t* pattern) {
       wild = wild || *p == L'*' || *p == L'?';
       continue;
     }
-    auto length = p - part;  // empty: a leading backslash, a server path, a doubled separator
+    auto length = static_cast<int>(p - part);  // empty: a leading backslash, a server path, a doubled separator
     if (!length || (part[0] == L'.' && (length == 1 || (length == 2 && part[1] == L'.')))) return false;
+    if (is_impossible_name(part, length)) return false;
     if (!*p) return true;
     if (wild) return false;
     part = p + 1;
   }
+}
+
+bool name_matches(const wchar_t* name, const wchar_t* pattern, int length) {
+  // The last star seen and the name's position then: a mismatch after it lets the star take one more.
+  const wchar_t *star = nullptr, *resume = nullptr, *end = pattern + length;
+  while (*name) {
+    if (pattern < end && (*pattern == L'?' || (*pattern != L'*' && same_letter(*pattern, *name)))) {
+      ++pattern, ++name;
+    } else if (pattern < end && *pattern == L'*') {
+      star = ++pattern, resume = name;
+    } else if (star) {
+      pattern = star, name = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (pattern < end && *pattern == L'*') ++pattern;
+  // As dir takes it: name.* and *.* also match a name without a dot.
+  if (pattern < end && *pattern == L'.' && pattern + 1 < end)
+    for (++pattern; pattern < end && *pattern == L'*';) ++pattern;
+  return pattern == end;
 }

@@ -28,5 +28,10 @@ void ensure_trailing_backslash(StringVar* variable);
 void end_with_backslash(int mark);
 // Whether a pattern names something inside a folder: a name or a relative path whose parts are names
 // (a backslash or a slash between them), with * and ? in the last part only. Never absolute, never
-// . or .., never a character no name may hold (<>|\": and control characters).
+// . or .., never a character no name may hold (<>|\": and control characters), never a part that no
+// folder can hold: over 255 characters, ending in a dot or a blank, or a device name (CON, NUL.txt, COM1).
 bool is_inside_pattern(const wchar_t* pattern);
+// Whether a name (a long name as the file system lists it, never its 8.3 alias) matches the pattern's
+// first length characters: ? is one character, * any run, letters compared as the file system compares
+// them; as dir takes it, name.* and *.* also match a name without a dot.
+bool name_matches(const wchar_t* name, const wchar_t* pattern, int length);
