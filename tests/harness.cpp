@@ -37,27 +37,6 @@ void each_window(HWND parent, Visit visit) {
 }
 }  // namespace
 
-// The whole screen as a BMP file beside the test executable, named by the row; its path.
-std::string photograph(const std::wstring& row) {
-  std::wstring name = L"failed-" + row.substr(0, 60) + L".bmp";
-  for (wchar_t& c : name) c = iswalnum(c) || c == L'.' ? c : L'-';
-  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ before = SelectObject(copy, bitmap);
-  BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  std::string pixels((width * 3 + 3) / 4 * 4 * height, '\0');
-  BITMAPINFO info = {{40, width, height, 1, 24}};
-  GetDIBits(copy, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  constexpr DWORD kHeads = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);  // the file's header is packed
-  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(kHeads + pixels.size()), 0, 0, kHeads};
-  std::ofstream picture(fs::path(sibling(name.c_str())), std::ios::binary);
-  picture.write(reinterpret_cast<char*>(&file), sizeof(file));
-  picture.write(reinterpret_cast<char*>(&info.bmiHeader), sizeof(info.bmiHeader)) << pixels;
-  DeleteObject(SelectObject(copy, before)), DeleteDC(copy), ReleaseDC(nullptr, screen);
-  return encoded(sibling(name.c_str()));
-}
-
 std::wstring sibling(const wchar_t* name) {
   if (name[0] && name[1] == L':') return name;
   wchar_t self[MAX_PATH];
@@ -136,8 +115,8 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (typed) return text + std::wstring(L"|");
     return tree ? tree_selection(tree) : L"";
   };
-  auto give_up = [&](const std::string& why) {  // with a picture of the screen, named by the row
-    ADD_FAILURE() << why << "; the screen: " << photograph(how.line);
+  auto give_up = [&](const std::string& why) {
+    ADD_FAILURE() << why;
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return seen;
   };
@@ -200,7 +179,7 @@ Result run(const Launch& how) {
   HANDLE out = nullptr, pipe = nullptr;
   if (how.stream == Stream::Pipe) CreatePipe(&pipe, &out, &sa, 0);
   if (how.stream == Stream::Full) out = inheritable(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING);
-  if (how.stream != Stream::Closed && !out) out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+  if (!out) out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = how.stream == Stream::ErrClosed ? nullptr : inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
   std::wstring line = how.line, desktop = how.stream == Stream::Unseen ? unseen_desktop() : L"";

@@ -9,9 +9,9 @@
 
 #include "gtest/gtest.h"
 
-// Where the child's output goes: files, a full disk, nowhere, a pipe read only once the child has
-// ended, or files from a window station whose desktop nobody sees.
-enum class Stream { File, Full, Closed, ErrClosed, Pipe, Unseen };
+// Where the child's output goes: files, a full disk, no standard error, a pipe read only once the child
+// has ended, or files from a window station whose desktop nobody sees.
+enum class Stream { File, Full, ErrClosed, Pipe, Unseen };
 
 struct Seen {  // the dialog as answered: its owner, caption and texts, and what while_up noted
   HWND dialog = nullptr, owner = nullptr;
@@ -24,12 +24,12 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
   bool name_box = false;   // whether it had a box to type a name into
 };
 
-// The exact command line (program name included) and working folder; the button for the dialog (0:
-// nobody answers; kCtrlC: Ctrl+C in the program's console); what is done first, line by line: a name typed into its name box and confirmed (the
-// last one is the answer; each before it refused with a box, which is closed), or with a leading '\t'
-// virtual keys pressed in its tree; the program beside the test executable, or a full path; the folder
-// the tree must show selected (empty: any); the folder the keys move the tree to, which it must still
-// show once the start folder is no longer asked for.
+// The exact command line (program name included) and working folder; the button for the dialog (0: nobody
+// answers; kCtrlC: Ctrl+C in the program's console); what is done first, line by line: a name typed into its
+// name box and confirmed (the last one is the answer; each before it refused with a box, which is closed), or
+// with a leading '\t' virtual keys pressed in its tree; the program beside the test executable, or a full path;
+// the folder the tree must show selected (empty: any); the folder the keys move the tree to, which it must
+// still show once the start folder is no longer asked for.
 struct Launch {
   std::wstring line, dir;
   int button = 0;
@@ -40,7 +40,6 @@ struct Launch {
 };
 
 constexpr int kCtrlC = -1;
-
 struct Result {  // from the child's start: when a dialog was first and last seen, when it ended; dialogs: how many
   DWORD exit_code = 0xDEAD;
   std::string out, err;
@@ -56,7 +55,7 @@ Result run(const Launch& how);
 // Waits for a visible dialog-class window of the process (0: this one), notes what it shows and what
 // while_up returns, and once it shows what the launch expects, presses its button having typed what
 // Launch::type says, then waits for it to close. Each wait is bounded; one that runs out fails with
-// what the dialog showed and a picture of the screen named by Launch::line, and cancels the dialog.
+// what the dialog showed, and cancels the dialog.
 Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process = nullptr,
                    const std::function<std::wstring()>& while_up = {});
 std::string encoded(const std::wstring& text, UINT code_page = CP_UTF8);

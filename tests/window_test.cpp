@@ -92,8 +92,6 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       return ws_rewind(0), result;
     };
     EXPECT_EQ(work + L"\\", browse(IDOK));
-    EXPECT_EQ(L"", browse(0, CTRL_C_EVENT)) << "Ctrl+C cancels the tree";
-    console_interrupted = 0;
     EXPECT_NE(0, browse_callback(nullptr, BFFM_VALIDATEFAILEDW, 0, 0)) << "a typed name that is no folder";
     EXPECT_TRUE(desktop_visible(1) && !desktop_visible(0)) << "session 0, the services', shows nobody a dialog";
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
@@ -144,7 +142,7 @@ TEST(Tree, WalkMatchesEitherNameAndLeavesTheSelectionBelow) {
   };
   HTREEITEM pc = add(add(TVI_ROOT, L"Desktop"), L"This PC"), work = add(add(pc, L"share (on server)"), L"Work");
   HTREEITEM inner = add(work, L"Inner");
-  const wchar_t* names[] = {L"Computer", L"This PC", L"share", L"share (on server)", L"Work", L"Work", L"Gone", L"Gone"};
+  const wchar_t* names[] = {L"PC", L"This PC", L"share", L"share (on server)", L"Work", L"Work", L"Gone", L"Gone"};
   walk_tree(tree, const_cast<wchar_t**>(names), 3);
   EXPECT_EQ(work, TreeView_GetSelection(tree)) << "found by its other name";
   TreeView_SelectItem(tree, inner);
