@@ -161,11 +161,14 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
 }
 
 // A wildcard matches the long name alone (the search also matches 8.3 aliases), letters in any case, and
-// name.* as dir takes it.
+// name.* as dir takes it. A device name, which Windows takes in any folder, is no pattern.
 TEST(Patterns, MatchLongNamesAsDirDoes) {
   for (auto [name, pattern, matches] : {std::tuple{L"x.html", L"*.htm", false}, {L"App.slnx", L"*.sln", false},
                                         {L"Makefile", L"*.*", true}, {L"README", L"readme.*", true},
                                         {L"a.b.c", L"*.c", true}, {L"abc", L"A?C", true}, {L"ac", L"a?c", false},
                                         {L"aXbXc", L"a*b*c", true}, {L"abcb", L"*b", true}, {L"abc", L"*b", false}})
     EXPECT_EQ(matches, name_matches(name, pattern, static_cast<int>(wcslen(pattern)))) << encoded(pattern);
+  for (auto [pattern, inside] : {std::pair{L"COM\x00B9", false}, {L"lpt0.log", false}, {L"NUL .txt", false},
+                                 {L"conout$", false}, {L"COM10", true}, {L"console\\nul2", true}})
+    EXPECT_EQ(inside, is_inside_pattern(pattern)) << encoded(pattern) << ": devices in every folder";
 }

@@ -87,22 +87,29 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   if (as_list && list) preselection = {FALSE, reinterpret_cast<LPARAM>(list), list};
 
   IShellItem* chosen = nullptr;
+  constexpr HRESULT kCancelled = HRESULT_FROM_WIN32(ERROR_CANCELLED);
   HRESULT hr = E_FAIL;
+  bool shown = false;
   if (root && !root_item) {
-    hr = HRESULT_FROM_WIN32(ERROR_CANCELLED);  // no dialog rather than one without its fence
+    hr = kCancelled;  // no dialog rather than one without its fence
   } else if (browse_modern_dialog) {
     hr = browse_modern(title, start_item, root_item, &chosen);
+    shown = dialog_gone();
   }
-  if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_CANCELLED) && !timed_out) {
+  // The tree stands in for a file dialog that could not be shown, never for one that was.
+  if (FAILED(hr) && hr != kCancelled && !timed_out && !shown) {
     // The tree opens on its top item by itself; Wine's selects another when asked for the top one.
-    chosen = browse_classic(title, root && length == root_length ? nullptr : &preselection, root_list);
+    hr = browse_classic(title, root && length == root_length ? nullptr : &preselection, root_list, &chosen);
   }
-  // Nobody cancels a dialog that never showed (no display, no desktop to create it on).
-  bool shown = dialog_gone();
-  int outcome = root && !root_item         ? BROWSE_ROOT_LOST
-                : timed_out                ? BROWSE_TIMED_OUT
-                : shown || console_interrupted ? BROWSE_CANCELLED
-                                           : BROWSE_NO_DIALOG;
+  // Nobody cancels a dialog that never showed (no display, no desktop to create it on); a Ctrl+C
+  // wins over the time limit that ran out meanwhile; an answer that gives no item is asked again.
+  shown = dialog_gone() || shown;
+  int outcome = root && !root_item     ? BROWSE_ROOT_LOST
+                : console_interrupted  ? BROWSE_CANCELLED
+                : timed_out            ? BROWSE_TIMED_OUT
+                : !shown               ? BROWSE_NO_DIALOG
+                : hr == kCancelled     ? BROWSE_CANCELLED
+                                       : BROWSE_NO_FOLDER;
   // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel.
   if (chosen && console_interrupted) chosen->Release(), chosen = nullptr;
   if (chosen) {

@@ -110,9 +110,11 @@ int append_requirement(int folder_mark, int length) {
 
 Refusal path_refusal(int mark, int length, bool search) {
   const wchar_t* path = ws_text_at(mark);
-  if (!folder_exists(path, length)) return NO_FOLDER;
   if (!inside_root(path, length)) return OUTSIDE_ROOT;
   if (!fits_code_page(path)) return NAME_UNFIT;
+  // A server that does not answer holds the thread for the network's whole timeout.
+  if (!search && (browse_required || is_remote_path(path))) return UNCHECKED;
+  if (!folder_exists(path, length)) return NO_FOLDER;
   return search && append_requirement(mark, length) ? LACKS_PATTERN : CHOOSABLE;
 }
 
@@ -149,16 +151,12 @@ HRESULT fence_navigation(IShellItem* folder, HWND owner) {
 HRESULT fence_pick(IShellItem* picked, HWND owner) {
   if (!item_inside_root(picked)) return tell_fence(owner), S_FALSE;
   int mark = ws_mark();
-  HRESULT answer = S_OK;
-  if (append_item_path(picked) == 1) {
-    int text = ws_mark(), length = (text - mark) / 2;
-    if (!fits_code_page(ws_text_at(mark))) {
-      append_fence_line(NAME_UNFIT, false);
-    } else if (!append_requirement(mark, length)) {
-      text = -1;
-    }
-    if (text >= 0) tell_over_dialog(owner, ws_text_at(text)), answer = S_FALSE;
-  }
+  // A path that cannot be read whole is told once the dialog has closed.
+  int text = append_item_path(picked) == 1 ? ws_mark() : mark;
+  Refusal refusal = text == mark ? CHOOSABLE : path_refusal(mark, (text - mark) / 2, true);
+  if (refusal == NAME_UNFIT) append_fence_line(refusal, false);
+  if (refusal == NO_FOLDER) ws_append(L"Only a folder can be chosen");  // a .zip, a file
+  if (refusal != CHOOSABLE) tell_over_dialog(owner, ws_text_at(text));
   ws_rewind(mark);
-  return answer;
+  return refusal == CHOOSABLE ? S_OK : S_FALSE;
 }

@@ -14,8 +14,9 @@ extern const wchar_t* browse_required;
 extern UINT browse_code_page;
 
 // Why a selection cannot be chosen: no folder on disk behind it (This PC, a library, a file, a .zip),
-// outside the root, a path the line's code page cannot hold, or a pattern it lacks.
-enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, LACKS_PATTERN };
+// outside the root, a path the line's code page cannot hold, or a pattern it lacks; UNCHECKED: what
+// could wait on a server is left for a check once the selection holds still.
+enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, LACKS_PATTERN, UNCHECKED };
 
 // Whether the root, with its trailing backslash, names a folder that exists (or one we may not read).
 bool root_exists(const wchar_t* root);
@@ -29,8 +30,8 @@ bool item_inside_root(IShellItem* item);
 // one for a folder_mark of -1. How many it named; with none, nothing is appended.
 int append_requirement(int folder_mark, int length);
 // What keeps the item from being chosen, decided by its file-system path and the directory attribute,
-// never by how the item describes itself (Wine's Desktop has no attributes). Without search, the
-// patterns are not looked for: CHOOSABLE then means "unless a pattern is missing".
+// never by how the item describes itself (Wine's Desktop has no attributes). Without search, nothing
+// is asked of a network folder and the patterns are not looked for: UNCHECKED then.
 Refusal item_refusal(IShellItem* item, bool search);
 // The same for the path at mark, length characters without a trailing backslash but a drive root's;
 // what the search appends is rewound by the caller.

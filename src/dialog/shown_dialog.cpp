@@ -30,7 +30,8 @@ void close_shown_dialog() {
 
 void dialog_shown(HWND window) {
   if (shown_window == window) return;
-  shown_window = window;
+  // A full barrier, paired with the Ctrl+C handler's: one of the two always sees the other.
+  InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&shown_window), window);
   was_shown = true;
   if (browse_placement.center) place_centred(window, browse_placement.over);
   // Where Windows refuses (another program has the foreground), it flashes the dialog's taskbar button.

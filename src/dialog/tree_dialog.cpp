@@ -20,11 +20,13 @@ namespace {
 constexpr UINT kDialogFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;  // BIF_USENEWUI, checked
 constexpr DWORD kSettlePauseMs = 200;
 constexpr int kAskAgainTimes = 5;
-constexpr UINT_PTR kAskTimer = 1;
-constexpr UINT_PTR kCheckTimer = 2;
+
 // What a folder must hold is looked for once the selection has held still this long: arrow keys never
 // wait on a slow server.
 constexpr DWORD kCheckPauseMs = 150;
+// The dialog's own timers take small numbers; a timer of ours with one of those would replace its.
+constexpr UINT_PTR kAskTimer = 0x44504B01;
+constexpr UINT_PTR kCheckTimer = 0x44504B02;
 constexpr const wchar_t* kNameSpaceHost = L"SHBrowseForFolder ShellNameSpace Control";
 // The user takes over with a key, a mouse button or the wheel.
 constexpr UINT kUserInput[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_LBUTTONDOWN,  WM_RBUTTONDOWN,
@@ -140,13 +142,13 @@ void CALLBACK check_selection(HWND window, UINT, UINT_PTR timer, DWORD) {
 // no folder behind it (This PC, a library, the Recycle Bin) would come back as nothing.
 void judge_selection(HWND window) {
   Refusal refusal = selected ? item_refusal(selected, false) : NO_FOLDER;
-  bool looking = refusal == CHOOSABLE && browse_required;
+  bool looking = refusal == UNCHECKED;
   tell_fence(window, refusal, looking);
   if (looking) SetTimer(window, kCheckTimer, kCheckPauseMs, check_selection);
 }
 
 void stop_asking(HWND window) {
-  KillTimer(window, kAskTimer);
+  if (window) KillTimer(window, kAskTimer);
   if (input_hook) UnhookWindowsHookEx(input_hook);
   input_hook = nullptr;
 }
@@ -186,15 +188,18 @@ void walk_tree(HWND tree, wchar_t* const* path_names, int steps) {
   if (item && !above_selection(tree, item)) TreeView_SelectItem(tree, item);
 }
 
-IShellItem* browse_classic(const wchar_t* script_title, Preselection* preselection, PCIDLIST_ABSOLUTE root) {
+HRESULT browse_classic(const wchar_t* script_title, Preselection* preselection, PCIDLIST_ABSOLUTE root,
+                       IShellItem** chosen) {
   BROWSEINFOW info;
   memset(&info, 0, sizeof(info));
   info.pidlRoot = root;
-  // Where OK may be off, the heading holds a line for why, even under no title.
+  // Where OK may be off for a reason the user cannot see, the heading keeps a line for it: the dialog
+  // sizes its text for the first one it shows.
   title = script_title ? script_title : L"";
   int mark = ws_mark();
-  const wchar_t* text = append_heading(CHOOSABLE, false);
-  string_dup(&first_heading, *text || !browse_code_page ? text : L" ");
+  append_heading(CHOOSABLE, false);
+  if (browse_code_page && !browse_required) ws_append(*title ? L"\n " : L" ");
+  string_dup(&first_heading, ws_text_at(mark));
   ws_rewind(mark);
   info.lpszTitle = first_heading;
   info.hwndOwner = own_foreground_window();
@@ -222,10 +227,9 @@ IShellItem* browse_classic(const wchar_t* script_title, Preselection* preselecti
   names = nullptr;
   if (desktop) desktop->Release();
   desktop = nullptr;
-  IShellItem* chosen = nullptr;
-  if (list && FAILED(shell.item_of_list(list, IID_PPV_ARGS(&chosen)))) chosen = nullptr;
+  HRESULT hr = list ? shell.item_of_list(list, IID_PPV_ARGS(chosen)) : HRESULT_FROM_WIN32(ERROR_CANCELLED);
   CoTaskMemFree(list);
-  return chosen;
+  return hr;
 }
 
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data) {
@@ -242,7 +246,11 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
     return 0;
   }
   if (message != BFFM_INITIALIZED) return 0;
-  heading = FindWindowExW(window, nullptr, L"Static", first_heading);
+  // Found by its text: the dialog's controls have no documented numbers.
+  if (browse_required || browse_code_page) heading = FindWindowExW(window, nullptr, L"Static", first_heading);
+  int mark = ws_mark();
+  if (heading) SetWindowTextW(heading, append_heading(CHOOSABLE, false));
+  ws_rewind(mark);
   if (selected) judge_selection(window);
   auto* preselection = reinterpret_cast<Preselection*>(data);
   if (preselection) SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);

@@ -12,9 +12,9 @@ struct Preselection {
   PCIDLIST_ABSOLUTE start;
 };
 
-// The chosen item, or null; with root (an item ID list) the tree shows that folder and what lies
-// below it, nothing else.
-IShellItem* browse_classic(const wchar_t* title, Preselection* preselection, PCIDLIST_ABSOLUTE root);
+// The chosen item (S_OK), a cancel (ERROR_CANCELLED), or an answer that gives no item; with root (an
+// item ID list) the tree shows that folder and what lies below it, nothing else.
+HRESULT browse_classic(const wchar_t* title, Preselection* preselection, PCIDLIST_ABSOLUTE root, IShellItem** chosen);
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data);
 // Brings the tree from its top item down steps levels, each found by either of its two names (path_names
 // holds two a level), a level's listing read afresh where its name is missing; never collapsing an item

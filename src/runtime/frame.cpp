@@ -75,7 +75,8 @@ BOOL WINAPI close_event_handler(DWORD control_type) {
   // Ended by the default handler, the process would exit with 0xC000013A, which is negative:
   // `if errorlevel 1` would miss it and the script would go on as if a folder had been chosen.
   if (control_type == CTRL_C_EVENT || control_type == CTRL_BREAK_EVENT) {
-    console_interrupted = 1;
+    // A full barrier: a dialog registering at this moment either sees the flag or is seen by the hook.
+    InterlockedExchange(&console_interrupted, 1);
     if (auto hook = interrupt_hook) hook();
     return TRUE;
   }

@@ -14,6 +14,12 @@ bool is_network_path(const wchar_t* path) {
   return !((path[2] == L'?' || path[2] == L'.') && path[3] == L'\\');
 }
 
+bool is_remote_path(const wchar_t* path) {
+  if (is_network_path(path)) return true;
+  wchar_t drive[] = {path[0], L':', L'\\', 0};  // the drive's type comes from the system, not the server
+  return path[0] && path[1] == L':' && GetDriveTypeW(drive) == DRIVE_REMOTE;
+}
+
 bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length) {
   return CompareStringOrdinal(a, a_length, b, b_length, TRUE) == CSTR_EQUAL;
 }
@@ -81,14 +87,15 @@ void end_with_backslash(int mark) {
 
 namespace {
 constexpr int kNameMax = 255;  // the longest name NTFS and FAT32 hold
-// Names the system takes as devices in any folder, whatever follows their first dot; COM and LPT
-// with a digit from 1 to 9.
+// Names the system takes as devices in any folder, whatever follows their first dot and blanks before
+// it; COM and LPT with a digit, ¹, ² or ³.
 struct Device {
   const wchar_t* name;
   bool numbered;
 };
-constexpr Device kDevices[] = {{L"CON", false}, {L"PRN", false}, {L"AUX", false},
-                               {L"NUL", false}, {L"COM", true},  {L"LPT", true}};
+constexpr Device kDevices[] = {{L"CON", false}, {L"PRN", false}, {L"AUX", false},    {L"NUL", false},
+                               {L"COM", true},  {L"LPT", true},  {L"CONIN$", false}, {L"CONOUT$", false}};
+constexpr const wchar_t* kDeviceDigits = L"0123456789\x00B9\x00B2\x00B3";
 
 bool same_letter(wchar_t a, wchar_t b) { return same_path(&a, 1, &b, 1); }
 
@@ -97,9 +104,11 @@ bool is_impossible_name(const wchar_t* part, int length) {
   if (length > kNameMax || part[length - 1] == L'.' || part[length - 1] == L' ') return true;
   int base = 0;
   while (base < length && part[base] != L'.') ++base;
+  while (base > 0 && part[base - 1] == L' ') --base;
   for (const Device& device : kDevices) {
-    if (base < 3 || !same_path(part, 3, device.name, 3)) continue;
-    if (!device.numbered ? base == 3 : base == 4 && part[3] >= L'1' && part[3] <= L'9') return true;
+    int name = static_cast<int>(wcslen(device.name));
+    if (base < name || !same_path(part, name, device.name, name)) continue;
+    if (base == name + device.numbered && (!device.numbered || wcschr(kDeviceDigits, part[name]))) return true;
   }
   return false;
 }

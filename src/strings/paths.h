@@ -11,6 +11,8 @@ constexpr int kDriveRootLength = 3;
 // A network path: \\server\share..., and not the \\?\ or \\.\ forms, which also begin with two
 // backslashes.
 bool is_network_path(const wchar_t* path);
+// A network path, or one on a drive letter mapped to a share: asking about it can wait on a server.
+bool is_remote_path(const wchar_t* path);
 // Whether two names or paths are one to the file system: compared ordinally, ignoring letter case
 // only (straße is not strasse). A length of -1 reads up to the NUL.
 bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length);
