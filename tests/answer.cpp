@@ -11,8 +11,7 @@ int main() {
   wchar_t** arg = CommandLineToArgvW(GetCommandLineW(), &count);
   if (count == 3 && arg[1] == std::wstring(L"ctrl-c")) {  // Ctrl+C in the console of process arg[2]
     SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
-    FreeConsole();
-    return !(AttachConsole(_wtoi(arg[2])) && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    return FreeConsole(), !(AttachConsole(_wtoi(arg[2])) && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
   }
   if (count < 4) return 2;
   Seen seen = answer_dialog(kAnyOther, {.line = arg[1], .button = _wtoi(arg[2]), .type = count > 4 ? arg[4] : nullptr,

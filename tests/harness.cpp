@@ -18,8 +18,7 @@ HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
 std::wstring text_of(HWND w) { wchar_t text[512]; return std::wstring(text, GetWindowTextW(w, text, 512)) + L"|"; }
 std::wstring class_of(HWND w) { wchar_t name[16]; return std::wstring(name, GetClassNameW(w, name, 16)); }
 
-// A window station made without WSF_VISIBLE, with a desktop, as a service or an SSH session has.
-const wchar_t* unseen_desktop() {
+const wchar_t* unseen_desktop() {  // a window station made without WSF_VISIBLE, as a service or SSH has
   static bool made = [] {
     HWINSTA mine = GetProcessWindowStation();
     SetProcessWindowStation(CreateWindowStationW(L"dirpick-unseen", 0, GENERIC_ALL, nullptr));
@@ -111,8 +110,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (looking) return L"looking";
     if (by_focus) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
     wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
-    if (typed) SendMessageW(name_box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    if (typed) return text + std::wstring(L"|");
+    if (typed) return SendMessageW(name_box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text)), text + std::wstring(L"|");
     return tree ? tree_selection(tree) : L"";
   };
   auto give_up = [&](const std::string& why) {

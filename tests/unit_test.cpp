@@ -161,14 +161,19 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
 }
 
 // A wildcard matches the long name alone (the search also matches 8.3 aliases), letters in any case, and
-// name.* as dir takes it. A device name, which Windows takes in any folder, is no pattern.
+// name.* as dir takes it. No pattern names a device, which Windows takes in any folder, nor a part that
+// ends in a dot or a blank, which Windows strips.
 TEST(Patterns, MatchLongNamesAsDirDoes) {
   for (auto [name, pattern, matches] : {std::tuple{L"x.html", L"*.htm", false}, {L"App.slnx", L"*.sln", false},
                                         {L"Makefile", L"*.*", true}, {L"README", L"readme.*", true},
                                         {L"a.b.c", L"*.c", true}, {L"abc", L"A?C", true}, {L"ac", L"a?c", false},
-                                        {L"aXbXc", L"a*b*c", true}, {L"abcb", L"*b", true}, {L"abc", L"*b", false}})
+                                        {L"aXbXc", L"a*b*c", true}, {L"abcb", L"*b", true}, {L"abc", L"*b", false},
+                                        {L"Makefile", L"*.", true}, {L"a.b", L"*.", false}, {L"ab", L"ab?", true}})
     EXPECT_EQ(matches, name_matches(name, pattern, static_cast<int>(wcslen(pattern)))) << encoded(pattern);
   for (auto [pattern, inside] : {std::pair{L"COM\x00B9", false}, {L"lpt0.log", false}, {L"NUL .txt", false},
-                                 {L"conout$", false}, {L"COM10", true}, {L"console\\nul2", true}})
+                                 {L"Aux", false}, {L"bin.\\x", false}, {L"x \\y", false}, {L"conout$", false},
+                                 {L"COM10", true}, {L"console\\nul2", true}, {L"a.b\\c d.e", true}, {L"*.", true}})
     EXPECT_EQ(inside, is_inside_pattern(pattern)) << encoded(pattern) << ": devices in every folder";
+  for (auto [path, usable] : {std::pair{L"C:\\foo.\\x", false}, {L"C:\\x\\foo ", false}, {L"C:\\", true}})
+    EXPECT_EQ(usable, is_usable_path(path, static_cast<int>(wcslen(path)))) << encoded(path) << " opens another";
 }

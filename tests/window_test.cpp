@@ -209,6 +209,9 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
     item->Release();
   }
   browse_root = nullptr;
+  int mark = ws_mark();
+  ws_append(L"C:\\windows.");  // a script would open C:\windows
+  EXPECT_EQ(NAME_STRIPPED, path_refusal(mark, 11, true));
   windows->Release();
   FreeLibrary(module);
   ws_done();

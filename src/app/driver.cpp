@@ -316,8 +316,8 @@ void driver_run() {
   browse_code_page = in_code_page ? batch_code_page() : 0;
   int outcome;
   // Checked again once the dialog has closed (what it held may have gone meanwhile, a typed name
-  // skipped the check, or a file came back): the dialog then opens again on that folder. A name the
-  // code page lost meanwhile is refused when the line is written.
+  // skipped the check, or a file came back): the dialog then opens again on that folder, where it
+  // says why. A name the code page loses after that is refused when the line is written.
   for (;;) {
     outcome = browse_for_folder(WindowTitle, InitialDir, mark);
     string_assign(&Folder, mark);
@@ -326,7 +326,7 @@ void driver_run() {
     ws_append(Folder);
     Refusal refusal = path_refusal(mark, folder_length(Folder), true);
     ws_rewind(mark);
-    if (refusal == CHOOSABLE || refusal == NAME_UNFIT) break;
+    if (refusal == CHOOSABLE) break;
     string_free(InitialDir);
     string_dup(&InitialDir, Folder);
   }

@@ -112,6 +112,7 @@ Refusal path_refusal(int mark, int length, bool search) {
   const wchar_t* path = ws_text_at(mark);
   if (!inside_root(path, length)) return OUTSIDE_ROOT;
   if (!fits_code_page(path)) return NAME_UNFIT;
+  if (!is_usable_path(path, length)) return NAME_STRIPPED;
   // A server that does not answer holds the thread for the network's whole timeout.
   if (!search && (browse_required || is_remote_path(path))) return UNCHECKED;
   if (!folder_exists(path, length)) return NO_FOLDER;
@@ -132,6 +133,8 @@ int append_fence_line(Refusal refusal, bool looking) {
     wsprintfW(number, L"%u", browse_code_page);
     ws_append(L"This folder's name cannot be written in code page ");
     ws_append(number);
+  } else if (refusal == NAME_STRIPPED) {
+    ws_append(L"Windows drops the dot or blank this folder's name ends in");
   } else if (looking && browse_required) {
     ws_append(L"Looking for ");
     append_patterns(-1, 0);
@@ -154,7 +157,7 @@ HRESULT fence_pick(IShellItem* picked, HWND owner) {
   // A path that cannot be read whole is told once the dialog has closed.
   int text = append_item_path(picked) == 1 ? ws_mark() : mark;
   Refusal refusal = text == mark ? CHOOSABLE : path_refusal(mark, (text - mark) / 2, true);
-  if (refusal == NAME_UNFIT) append_fence_line(refusal, false);
+  if (refusal == NAME_UNFIT || refusal == NAME_STRIPPED) append_fence_line(refusal, false);
   if (refusal == NO_FOLDER) ws_append(L"Only a folder can be chosen");  // a .zip, a file
   if (refusal != CHOOSABLE) tell_over_dialog(owner, ws_text_at(text));
   ws_rewind(mark);

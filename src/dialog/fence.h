@@ -14,9 +14,10 @@ extern const wchar_t* browse_required;
 extern UINT browse_code_page;
 
 // Why a selection cannot be chosen: no folder on disk behind it (This PC, a library, a file, a .zip),
-// outside the root, a path the line's code page cannot hold, or a pattern it lacks; UNCHECKED: what
+// outside the root, a path the line's code page cannot hold, a name that ends in a dot or a blank (a
+// script would open another folder), or a pattern it lacks; UNCHECKED: what
 // could wait on a server is left for a check once the selection holds still.
-enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, LACKS_PATTERN, UNCHECKED };
+enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, NAME_STRIPPED, LACKS_PATTERN, UNCHECKED };
 
 // Whether the root, with its trailing backslash, names a folder that exists (or one we may not read).
 bool root_exists(const wchar_t* root);

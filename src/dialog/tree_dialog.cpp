@@ -113,13 +113,12 @@ void walk_to_start(HWND tree) {
   walk_tree(tree, names, depth);
 }
 
-// The title, and under it the line that tells why OK is off; from the returned text on.
+// The line that tells why OK is off, then the title: a title long enough to fill the heading would
+// push that line out of sight. From the returned text on.
 const wchar_t* append_heading(Refusal refusal, bool looking) {
   int mark = ws_mark();
+  if (append_fence_line(refusal, looking) && *title) ws_append(L"\n");
   ws_append(title);
-  int line = ws_mark();
-  if (*title) ws_append(L"\n");
-  if (!append_fence_line(refusal, looking)) ws_reserve(0, line)[0] = 0;
   return ws_text_at(mark);
 }
 
@@ -197,8 +196,8 @@ HRESULT browse_classic(const wchar_t* script_title, Preselection* preselection, 
   // sizes its text for the first one it shows.
   title = script_title ? script_title : L"";
   int mark = ws_mark();
+  if (browse_code_page && !browse_required) ws_append(*title ? L" \n" : L" ");
   append_heading(CHOOSABLE, false);
-  if (browse_code_page && !browse_required) ws_append(*title ? L"\n " : L" ");
   string_dup(&first_heading, ws_text_at(mark));
   ws_rewind(mark);
   info.lpszTitle = first_heading;

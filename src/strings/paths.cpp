@@ -99,9 +99,14 @@ constexpr const wchar_t* kDeviceDigits = L"0123456789\x00B9\x00B2\x00B3";
 
 bool same_letter(wchar_t a, wchar_t b) { return same_path(&a, 1, &b, 1); }
 
-// A part no folder can hold: too long, ending in a dot or a blank (the system strips them), or a device.
-bool is_impossible_name(const wchar_t* part, int length) {
-  if (length > kNameMax || part[length - 1] == L'.' || part[length - 1] == L' ') return true;
+// Whether a name ends in a dot or a blank, which every path call but the \\?\ form strips: C:\foo. opens
+// C:\foo.
+bool ends_stripped(const wchar_t* part, int length) { return part[length - 1] == L'.' || part[length - 1] == L' '; }
+
+// A part no folder can hold: too long, ending as the system strips it (but *., names without a dot), or
+// a device.
+bool is_impossible_name(const wchar_t* part, int length, bool wild) {
+  if (length > kNameMax || (ends_stripped(part, length) && !(wild && part[length - 1] == L'.'))) return true;
   int base = 0;
   while (base < length && part[base] != L'.') ++base;
   while (base > 0 && part[base - 1] == L' ') --base;
@@ -125,16 +130,22 @@ bool is_inside_pattern(const wchar_t* pattern) {
     }
     auto length = static_cast<int>(p - part);  // empty: a leading backslash, a server path, a doubled separator
     if (!length || (part[0] == L'.' && (length == 1 || (length == 2 && part[1] == L'.')))) return false;
-    if (is_impossible_name(part, length)) return false;
+    if (is_impossible_name(part, length, wild)) return false;
     if (!*p) return true;
     if (wild) return false;
     part = p + 1;
   }
 }
 
+bool is_usable_path(const wchar_t* path, int length) {
+  for (int end = length; end > 0; --end)
+    if ((end == length || path[end] == L'\\') && path[end - 1] != L':' && ends_stripped(path, end)) return false;
+  return true;
+}
+
 bool name_matches(const wchar_t* name, const wchar_t* pattern, int length) {
   // The last star seen and the name's position then: a mismatch after it lets the star take one more.
-  const wchar_t *star = nullptr, *resume = nullptr, *end = pattern + length;
+  const wchar_t *star = nullptr, *resume = nullptr, *end = pattern + length, *dot = wcschr(name, L'.');
   while (*name) {
     if (pattern < end && (*pattern == L'?' || (*pattern != L'*' && same_letter(*pattern, *name)))) {
       ++pattern, ++name;
@@ -146,9 +157,9 @@ bool name_matches(const wchar_t* name, const wchar_t* pattern, int length) {
       return false;
     }
   }
-  while (pattern < end && *pattern == L'*') ++pattern;
-  // As dir takes it: name.* and *.* also match a name without a dot.
-  if (pattern < end && *pattern == L'.' && pattern + 1 < end)
+  // As dir takes it: name.*, *.*, *. and name? also match a name without a dot, or a shorter one.
+  while (pattern < end && (*pattern == L'*' || *pattern == L'?')) ++pattern;
+  if (pattern < end && *pattern == L'.' && !dot)
     for (++pattern; pattern < end && *pattern == L'*';) ++pattern;
   return pattern == end;
 }

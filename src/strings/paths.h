@@ -33,7 +33,10 @@ void end_with_backslash(int mark);
 // . or .., never a character no name may hold (<>|\": and control characters), never a part that no
 // folder can hold: over 255 characters, ending in a dot or a blank, or a device name (CON, NUL.txt, COM1).
 bool is_inside_pattern(const wchar_t* pattern);
+// Whether every part of the path's first length characters can be opened as named: none ends in a dot
+// or a blank, which every path call but the \\?\ form strips (C:\foo. would open C:\foo).
+bool is_usable_path(const wchar_t* path, int length);
 // Whether a name (a long name as the file system lists it, never its 8.3 alias) matches the pattern's
 // first length characters: ? is one character, * any run, letters compared as the file system compares
-// them; as dir takes it, name.* and *.* also match a name without a dot.
+// them; as dir takes it, name.*, *.* and *. also match a name without a dot, and name? a shorter one.
 bool name_matches(const wchar_t* name, const wchar_t* pattern, int length);
