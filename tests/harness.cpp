@@ -110,7 +110,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     if (looking) return L"looking";
     if (by_focus) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
     wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
-    if (typed) return SendMessageW(name_box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text)), text + std::wstring(L"|");
+    if (typed) return SendMessageW(name_box, WM_GETTEXT, 512, LPARAM(text)), text + std::wstring(L"|");
     return tree ? tree_selection(tree) : L"";
   };
   auto give_up = [&](const std::string& why) {
