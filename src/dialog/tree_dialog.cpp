@@ -37,8 +37,8 @@ int asks_left;          // below 0 once the user has acted
 bool at_start;          // the selection the dialog last reported is the start folder
 int depth;              // levels of the start folder below the tree's top item
 wchar_t** names;        // from the top item's child down to the start folder, two names a level
-const wchar_t* title;   // the script's title, above the line that tells why OK is off
-HWND heading;           // the text above the tree: the title and that line
+const wchar_t* title;   // the script's title, below the line that tells why OK is off
+HWND heading;           // the text above the tree: that line and the title
 StringVar first_heading;  // what it showed first, which finds it
 IShellItem* selected;   // the selection whose patterns are looked for once it holds still
 IShellFolder* desktop;  // compares ID lists as the shell does: by names, level by level
@@ -97,10 +97,9 @@ HTREEITEM child_named(HWND tree, HTREEITEM item, wchar_t* const* name) {
 // Whether the item lies above the tree's selection: collapsing it would take the selection away, and
 // selecting it would pull the selection back up.
 bool above_selection(HWND tree, HTREEITEM item) {
-  HTREEITEM at = TreeView_GetSelection(tree);
-  while (at && (at = TreeView_GetParent(tree, at)) != item) {
-  }
-  return at;
+  for (HTREEITEM at = TreeView_GetSelection(tree); at;)
+    if ((at = TreeView_GetParent(tree, at)) == item) return true;
+  return false;
 }
 
 // Wine's tree matches the ID list it is asked for byte by byte, access times included: a folder read
@@ -137,8 +136,9 @@ void CALLBACK check_selection(HWND window, UINT, UINT_PTR timer, DWORD) {
   if (selected) tell_fence(window, item_refusal(selected, true), false);
 }
 
-// What the selection lacks, but for the patterns, which are looked for after the pause. An item with
-// no folder behind it (This PC, a library, the Recycle Bin) would come back as nothing.
+// What keeps the selection from being chosen, but for what could wait on a server (the patterns, a
+// network folder), which is asked once the selection holds still. An item with no folder behind it
+// (This PC, a library, the Recycle Bin) would come back as nothing.
 void judge_selection(HWND window) {
   Refusal refusal = selected ? item_refusal(selected, false) : NO_FOLDER;
   bool looking = refusal == UNCHECKED;
