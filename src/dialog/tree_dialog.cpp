@@ -41,6 +41,8 @@ const wchar_t* title;   // the script's title, below the line that tells why OK 
 HWND heading;           // the text above the tree: that line and the title
 StringVar first_heading;  // what it showed first, which finds it
 IShellItem* selected;   // the selection whose patterns are looked for once it holds still
+PCIDLIST_ABSOLUTE top;  // the tree's top item: the root, or the desktop's empty ID list
+constexpr USHORT kEmptyList = 0;
 IShellFolder* desktop;  // compares ID lists as the shell does: by names, level by level
 HHOOK input_hook;
 
@@ -192,6 +194,7 @@ HRESULT browse_classic(const wchar_t* script_title, Preselection* preselection, 
   BROWSEINFOW info;
   memset(&info, 0, sizeof(info));
   info.pidlRoot = root;
+  top = root ? root : reinterpret_cast<PCIDLIST_ABSOLUTE>(&kEmptyList);
   // Where OK may be off for a reason the user cannot see, the heading keeps a line for it: the dialog
   // sizes its text for the first one it shows.
   title = script_title ? script_title : L"";
@@ -236,7 +239,8 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
   // come back instead, a folder the user did not choose.
   if (message == BFFM_VALIDATEFAILEDW) return 1;
   if (message == BFFM_SELCHANGED) {
-    auto* list = reinterpret_cast<PCIDLIST_ABSOLUTE>(param);
+    // Wine reports its top item, the Desktop, without an ID list.
+    auto* list = param ? reinterpret_cast<PCIDLIST_ABSOLUTE>(param) : top;
     at_start = asked && asked->start && list && desktop &&
                desktop->CompareIDs(SHCIDS_CANONICALONLY, asked->start, list) == S_OK;
     if (selected) selected->Release();
