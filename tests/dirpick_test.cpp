@@ -71,6 +71,8 @@ const Row kRows[] = {
     {L"dirpick cd \"%R\\\x00C4pfel\" T /bare /noquote /backslash", L"Z:\\tmp", IDOK, F, 0, L"%R\\\x00C4pfel\\\r\n"},
     {L"dirpick - \"%N\" T /BARE /modern", L"C:\\", IDOK, F, 0, L"%W\r\n", L"", L"%N\n%W", L"%H|"},
     {L"dirpick - C:\\ T /batch /bare", L"", 0, F, 255, L"", L"%P"},
+    {L"dirpick - \"%N\" T /bare /UTF8", L"C:\\", IDOK, F, 0, L"%N\r\n", L""},
+    {L"dirpick cd C:\\ T /utf8 /batch", L"", 0, F, 255, L"", L"%8"},
     {L"dirpick - shell:Persnal T /bare /batch", L"", 0, Stream::Unseen, 255, L"", L"%P"},
     {L"dirpick cd shell:Persnal", L"", 0, Stream::Unseen, 255, L"", L"Dirpick: \"shell:Persnal%K"},
     {L"dirpick cd shell:ControlPanelFolder", L"", 0, F, 255, L"", L"Dirpick: \"shell:ControlPanelFolder%K"},
@@ -155,7 +157,8 @@ struct Dirpick : TempFolder {
       EXPECT_EQ(row.exit_code, r.exit_code);
       std::wstring line = row.line;
       CharLowerBuffW(line.data(), static_cast<DWORD>(line.size()));
-      bool oem = line.find(L"/batch") != std::wstring::npos || line.find(L"/bare") != std::wstring::npos;
+      bool code_page = line.find(L"/batch") != line.npos || line.find(L"/bare") != line.npos;
+      bool oem = code_page && line.find(L"/utf8") == line.npos;
       EXPECT_EQ(encoded(subst(row.out), oem ? CP_OEMCP : CP_UTF8), r.out);
       EXPECT_EQ(utf16(subst(row.err)), r.err);
       EXPECT_EQ(row.button != 0, r.seen.dialog != nullptr) << "a dialog when, and only when, one was answered";
@@ -198,6 +201,8 @@ struct Dirpick : TempFolder {
         {L"%H", L"This folder's name cannot be written in code page " + std::to_wstring(GetOEMCP())},
         {L"%Y", _wgetenv(L"USERPROFILE") + std::wstring(L"\\Desktop")}, {L"%I", root + L"\\Work\\Inner"},
         {L"%J", root + L"\\" + std::wstring(250 - root.size() - 1, L'j') + L"\\Long start"},
+        {L"%8", L"Dirpick: /utf8 and /batch cannot be used together: cmd.exe reads a temporary script in the console's "
+                L"code page\n"},
         {L"%P", L"Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 L"/batch for a temporary script\n"}};
     for (const auto& [name, value] : names)

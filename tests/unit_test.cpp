@@ -141,7 +141,7 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
     EXPECT_EQ(line, take(path));
   }
   console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  option_flags = OPT_QUOTE | OPT_BATCH;  // a name that changed since the dialog checked it
+  option_flags = OPT_QUOTE | OPT_BATCH, output_encoding_mode = ENC_BATCH;  // a name changed since the dialog
   string_dup(&Folder, L"C:\\\x65E5\x672C\\");
   EXPECT_EQ(LINE_UNFIT, write_result_line());
   CloseHandle(console_state.output);

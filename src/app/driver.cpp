@@ -60,6 +60,7 @@ constexpr const char* kOptionsUsage =
     "    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
     "    /root:PATH    offer only PATH and the folders below it\r\n"
     "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
+    "    /utf8         write the line in UTF-8, for a program that reads it\r\n"
     "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
 
 constexpr const char* kInvalidOption = "Invalid option: ";
@@ -68,10 +69,12 @@ constexpr const char* kLineLost = "Dirpick: the result line could not be written
 constexpr const char* kLineUnfitStart = "Dirpick: code page ";
 constexpr const char* kLineUnfitEnd = " cannot hold the folder exactly; ";
 constexpr const char* kBatchWayOut = "run chcp 65001 first, or leave out /batch";
-constexpr const char* kBareWayOut = "switch the console to UTF-8 first (chcp 65001)";
+constexpr const char* kBareWayOut = "add /utf8 for a caller that reads UTF-8, or run chcp 65001 first";
 constexpr const char* kBareWithBatch =
     "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
     "/batch for a temporary script";
+constexpr const char* kUtf8WithBatch =
+    "Dirpick: /utf8 and /batch cannot be used together: cmd.exe reads a temporary script in the console's code page";
 constexpr const char* kNoDesktop = "Dirpick: there is no visible desktop to show the folder dialog on";
 constexpr const char* kNoDialog = "Dirpick: the folder dialog could not be shown";
 constexpr const char* kUnreadable = "Dirpick: the chosen folder's path could not be read whole";
@@ -107,6 +110,7 @@ constexpr OptionWord kOptionWords[] = {
     {L"/batch", OPT_BATCH, 0},
     {L"/modern", OPT_MODERN, 0},
     {L"/bare", OPT_BARE, 0},
+    {L"/utf8", OPT_UTF8, 0},
 };
 
 bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
@@ -299,6 +303,9 @@ void driver_run() {
     return refuse(kInvalidOption, Param, "", mark);
   }
   if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(decoded(kBareWithBatch, mark), kExitInvalid);
+  if ((option_flags & OPT_UTF8) && (option_flags & OPT_BATCH)) {
+    return stop(decoded(kUtf8WithBatch, mark), kExitInvalid);
+  }
   if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark);
   if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark);
   browse_root = RootDir;
@@ -310,10 +317,10 @@ void driver_run() {
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window;
   browse_modern_dialog = option_flags & OPT_MODERN;
-  // A batch file and a capturing caller both read the console's code page, not UTF-8; a console
-  // shows every name.
-  bool in_code_page = (option_flags & (OPT_BATCH | OPT_BARE)) && !output_is_console();
-  browse_code_page = in_code_page ? batch_code_page() : 0;
+  // A batch file and a capturing caller both read the console's code page, not UTF-8, unless the
+  // caller asked for UTF-8; a console shows every name.
+  if ((option_flags & (OPT_BATCH | OPT_BARE)) && !(option_flags & OPT_UTF8)) output_encoding_mode = ENC_BATCH;
+  browse_code_page = output_encoding_mode == ENC_BATCH && !output_is_console() ? batch_code_page() : 0;
   int outcome;
   // Checked again once the dialog has closed (what it held may have gone meanwhile, a typed name
   // skipped the check, or a file came back): the dialog then opens again on that folder, where it
@@ -342,7 +349,6 @@ void driver_run() {
   } else if (is_empty(Folder)) {
     ExitStatus = kExitCancelled;
   } else {
-    if (option_flags & (OPT_BATCH | OPT_BARE)) output_encoding_mode = ENC_BATCH;
     LineOutcome line = write_result_line();
     if (line == LINE_WRITTEN) {
       ExitStatus = 0;

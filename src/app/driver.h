@@ -11,6 +11,7 @@ enum OptionFlag : int {
   OPT_BATCH = 8,      // write the line as a batch file reads it back: escaped, in its code page
   OPT_MODERN = 16,    // the file dialog in pick-folders mode instead of the tree
   OPT_BARE = 32,      // the folder alone, in the console's code page, for a caller that captures it
+  OPT_UTF8 = 64,      // the line in UTF-8 whatever the console's code page, for a program that reads it
 };
 
 // Driver state, shared with the result line; cleared by start-up.

@@ -93,7 +93,7 @@ LineOutcome write_result_line() {
     compose_command_line(mark);
   }
   // A console shows every character; a redirected line must come back from the code page exact.
-  if ((option_flags & (OPT_BATCH | OPT_BARE)) && !output_is_console()) {
+  if (output_encoding_mode == ENC_BATCH && !output_is_console()) {
     char* exact = wide_to_code_page_exact(ws_text_at(mark), batch_code_page());
     if (!exact) return ws_rewind(mark), LINE_UNFIT;
     conv_free(exact);
