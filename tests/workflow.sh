@@ -41,22 +41,40 @@ run_bat() {  # button pick folder line...: runs the lines as a batch file in the
   wait
 }
 
-mkdir -p "$work/Projects/Alpha Beta" "$work/start"
-cp "$(dirname "$0")"/../examples/*.bat "$work/"
-alpha=$(win "$work/Projects/Alpha Beta") start=$(win "$work/start")
-# Wine's cmd.exe turns any other exit /b code of a batch file run by call into 1; cmd /c passes it on.
-example() {  # button script [start]: the example's output and exit code
-  run_bat "$1" "$work/Projects/Alpha Beta" "$work/start" "cmd /c ..\\$2 \"${3:-$alpha}\"" 'echo exit=%ERRORLEVEL%'
+# The examples on folders named as users name them (& ^ % and blanks), from a start folder named so
+# too. Wine's cmd.exe expands the % in %CD% or %dir% a second time and drops a lone one (Windows does
+# not): the rows expect the folder's name without it where a script echoes one.
+odd="$work/R&D ^5 50%off" start="$work/Start & 100%" tools="$work/My Tools & Co"
+mkdir -p "$odd" "$start" "$tools" && cp "$(dirname "$0")"/../examples/*.bat "$work/"
+cp "$work/capture-folder.bat" "$build/bin/dirpick.exe" "$tools/"
+o=$(win "$odd") s=$(win "$start") t=$(win "$tools")
+# Wine's cmd /c drops a lone % from its command line too: the examples get the folder in short form.
+example() {  # button pick script: the example given the folder to pick, run from start: its output, exit code
+  run_bat "$1" "$2" "$start" "cmd /c ..\\$3 \"$(winepath -s "$(win "$2")")\"" 'echo exit=%ERRORLEVEL%'
 }
-check "cd ends in the picked folder" "$(printf 'Now in %s\nexit=0' "$alpha")" "$(example 1 cd-to-picked.bat)"
-check "cancel stays in place" "$(printf 'Cancelled, still in %s\nexit=1' "$start")" "$(example 2 cd-to-picked.bat)"
-check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
-check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$alpha")" "$(example 1 set-variable.bat)"
-# The README's pattern to copy is that example, line for line.
-check "the README's pattern is cd-to-picked.bat" "$(tr -d '\r' <"$(dirname "$0")/../examples/cd-to-picked.bat")" \
-  "$(awk '/^```bat/ { block = ""; inside = 1; next }
-    /^```/ && inside { if (block ~ /^@echo off/) { printf "%s", block; exit } inside = 0 }
-    inside { block = block $0 "\n" }' "$(dirname "$0")/../README.md")"
+check "cd enters the folder picked" "$(printf 'Now in "%s"\nexit=0' "${o//%/}")" "$(example 1 "$odd" cd-to-picked.bat)"
+check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "${s//%/}")" \
+  "$(example 2 "$odd" cd-to-picked.bat)"
+# A folder gone between the pick and the call, from a stand-in that writes the line for its start folder.
+mkdir -p "$work/stand-in" && cp "$build/bin/channel_probe.exe" "$work/stand-in/dirpick.exe"
+check "a folder cd cannot enter is no success" "exit=3" "$(run_bat 0 "$odd" "$work/stand-in" \
+  "cmd /c ..\\cd-to-picked.bat $(win "$work")\\Gone" 'echo exit=%ERRORLEVEL%')"
+check "a refusal is no cancel" "exit=255" "$(run_bat 0 "$odd" "$start" 'cmd /c ..\cd-to-picked.bat /batch' \
+  'echo exit=%ERRORLEVEL%')"
+check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "${o//%/}" "${s//%/}")" \
+  "$(example 1 "$odd" pushd-to-picked.bat)"
+check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "${o//%/}")" "$(example 1 "$odd" set-variable.bat)"
+# for /f with the exe by a quoted path that holds a blank and an &: cmd /c would take the quotes.
+check "for /f captures the folder" "$(printf 'Picked "%s"' "${o//%/}")" \
+  "$(run_bat 1 "$odd" "$odd" "call \"$t\\capture-folder.bat\"")"
+# Every batch recipe in the README is an example, line for line.
+awk '/^```bat/ { n++; inside = 1; next } /^```/ { inside = 0 } inside { print > (dir "/recipe" n) }' \
+  dir="$work" "$(dirname "$0")/../README.md"
+for recipe in "$work"/recipe*; do
+  for e in "$work"/*.bat; do tr -d '\r' <"$e" | cmp -s - "$recipe" && mv "$recipe" "$recipe.found" && break; done
+done
+check "the README's batch recipes are the examples" "2 found" "$(ls "$work"/recipe*.found | wc -l) found$(
+  ls "$work"/recipe* | grep -v found)"
 
 # /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads
 # it in, with its percent signs and ampersand intact. Wine's cmd.exe expands percent signs again
@@ -66,13 +84,6 @@ mkdir -p "$odd" && touch "$odd/marker.txt"
 check "/batch round-trips an odd folder through cmd.exe" found "$(run_bat 1 "$odd" "$odd" \
   'setlocal EnableDelayedExpansion' 'dirpick "set PICKED=" "" Pick /batch > "%TEMP%\pick.cmd"' \
   'call "%TEMP%\pick.cmd"' 'cd /d C:\' 'cd /d !PICKED!' 'if exist marker.txt (echo found) else (echo missing)')"
-# /bare captured by for /f, the way scripts read an answer in one line: % & ^ and parentheses intact.
-bare="$work/50%off R&D^5 (x)"
-mkdir -p "$bare"
-check "for /f captures the /bare folder exactly" "$(win "$bare")" "$(run_bat 1 "$bare" "$bare" 'set "dir="' \
-  "for /f \"delims=\" %%d in ('dirpick - \"\" Pick /bare') do set \"dir=%%d\"" 'if not defined dir exit /b 1' \
-  'setlocal EnableDelayedExpansion' 'echo !dir!')"
-
 # A real console takes WriteConsoleW, not bytes; its text reaches the pane as UTF-8 only in a
 # UTF-8 locale. Wine's own notes (a drive scan cannot read Z:'s label) share the console.
 exe="wine '$build/bin/dirpick.exe'" unicode=$(win "$work/Ä€") && mkdir -p "$work/Ä€"
