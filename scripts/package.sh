@@ -22,7 +22,7 @@ cp "$stage/source/docs/"*.md "$stage/$name/docs/"
 cp "$stage/source/resources/"*.png "$stage/$name/resources/"
 # Every relative link of a shipped manual, an anchor taken off, names a file the zip holds.
 missing=$(cd "$stage/$name" && find . -name '*.md' | while read -r md; do
-  grep -o '](\([^)#]*\)' "$md" | sed 's/^](//' | grep -v '^[a-z]*:' | grep . |
+  { grep -o '](\([^)#]*\)' "$md" || true; } | sed 's/^](//' | { grep -v '^[a-z]*:' || true; } |
     while read -r link; do [ -e "$(dirname "$md")/$link" ] || echo "$md: $link"; done
 done)
 [ -z "$missing" ] || { echo "package.sh: links to files the zip does not hold:"$'\n'"$missing" >&2; exit 1; }
