@@ -16,9 +16,8 @@ export WINEPREFIX=$build/wineprefix-workflow
 rm -rf "$WINEPREFIX" && cp -a "$build/wineprefix" "$WINEPREFIX" 2>/dev/null
 wineserver -p </dev/null >/dev/null 2>&1
 export WINEPATH="$(winepath -w "$build/bin")"
-# Its folders live on the prefix's C:, whose Windows ancestors nobody else touches: wherever the clone
-# lies (CI may clone into /tmp), Wine's tree lists every ancestor, and a listing read while other
-# processes fill and empty that folder can miss entries.
+# Its folders live on the prefix's C:, whose ancestors nobody else touches: wherever the clone lies (CI may
+# clone into /tmp), Wine's tree lists them, and a listing read while others fill a folder can miss entries.
 work=$(mktemp -d "$WINEPREFIX/drive_c/workflow.XXXXXX")
 trap 'tmux -L "dirpick-$$" kill-server 2>/dev/null; wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
 passed=0
@@ -30,9 +29,7 @@ check() {  # name expected actual; a failing row, with what Wine said meanwhile,
 }
 # The C++ tests' answerer: once the next dialog shows the folder (or the typed name), it presses the
 # button (1 OK, 2 Cancel) and waits for the dialog to close; it prints the dialog's centre "x y".
-answer() {  # row button folder [name]
-  wine "$build/bin/answer.exe" "$@" 2>/dev/null | tr -d '\r'
-}
+answer() { wine "$build/bin/answer.exe" "$@" 2>/dev/null | tr -d '\r'; }  # row button folder [name]
 win() { winepath -w "$1" 2>/dev/null; }
 run_bat() {  # button pick folder line...: runs the lines as a batch file in the folder, the dialog answered
   printf '%s\r\n' '@echo off' "${@:4}" >"$work/run.bat"
@@ -41,44 +38,36 @@ run_bat() {  # button pick folder line...: runs the lines as a batch file in the
   wait
 }
 
-# The examples on folders named as users name them (& ^ % and blanks), from a start folder named so
-# too. Wine's cmd.exe expands the % in %CD% or %dir% a second time and drops a lone one (Windows does
-# not): the rows expect the folder's name without it where a script echoes one.
-odd="$work/R&D ^5 50%off" start="$work/Start & 100%" tools="$work/My Tools & Co"
-mkdir -p "$odd" "$start" "$tools" && cp "$(dirname "$0")"/../examples/*.bat "$work/"
+# The examples on folders named as users name them (& ^ % and blanks), from a start folder named so too, each
+# given the folder in short form: Wine's cmd /c drops a lone % from its command line. Wine's cmd.exe also expands
+# the % in %CD% or %dir% again, dropping a lone one (Windows does not): the rows expect the names without it.
+odd="$work/R&D ^5 50%off" start="$work/Start & 100%" tools="$work/My Tools & Co" stand_in="$work/stand-in"
+here=$(dirname "$0")/.. && mkdir -p "$odd" "$start" "$tools" "$stand_in" && cp "$here"/examples/*.bat "$work/"
 cp "$work/capture-folder.bat" "$build/bin/dirpick.exe" "$tools/"
-o=$(win "$odd") s=$(win "$start") t=$(win "$tools")
-# Wine's cmd /c drops a lone % from its command line too: the examples get the folder in short form.
-example() {  # button pick script: the example given the folder to pick, run from start: its output, exit code
-  run_bat "$1" "$2" "$start" "cmd /c ..\\$3 \"$(winepath -s "$(win "$2")")\"" 'echo exit=%ERRORLEVEL%'
+cp "$build/bin/channel_probe.exe" "$stand_in/dirpick.exe"
+short=$(winepath -s "$(win "$odd")") o=$(win "$odd") o=${o//%/} s=$(win "$start") s=${s//%/}
+example() {  # button script [argument [from]]: the example run from start, or from, its output and exit code
+  run_bat "$1" "$odd" "${4:-$start}" "cmd /c ..\\$2 \"${3-$short}\"" 'echo exit=%ERRORLEVEL%'
 }
-check "cd enters the folder picked" "$(printf 'Now in "%s"\nexit=0' "${o//%/}")" "$(example 1 "$odd" cd-to-picked.bat)"
-check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "${s//%/}")" \
-  "$(example 2 "$odd" cd-to-picked.bat)"
-# A folder gone between the pick and the call, from a stand-in that writes the line for its start folder.
-mkdir -p "$work/stand-in" && cp "$build/bin/channel_probe.exe" "$work/stand-in/dirpick.exe"
-check "a folder cd cannot enter is no success" "exit=3" "$(run_bat 0 "$odd" "$work/stand-in" \
-  "cmd /c ..\\cd-to-picked.bat $(win "$work")\\Gone" 'echo exit=%ERRORLEVEL%')"
-check "a refusal is no cancel" "exit=255" "$(run_bat 0 "$odd" "$start" 'cmd /c ..\cd-to-picked.bat /batch' \
-  'echo exit=%ERRORLEVEL%')"
-check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "${o//%/}" "${s//%/}")" \
-  "$(example 1 "$odd" pushd-to-picked.bat)"
-check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "${o//%/}")" "$(example 1 "$odd" set-variable.bat)"
+check "cd enters the folder picked" "$(printf 'Now in "%s"\nexit=0' "$o")" "$(example 1 cd-to-picked.bat)"
+check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "$s")" "$(example 2 cd-to-picked.bat)"
+# A folder gone between the pick and the call: a stand-in for dirpick writes the line for its start folder.
+check "a folder cd cannot enter is no success" "exit=3" "$(example 0 cd-to-picked.bat 'C:\Gone' "$stand_in")"
+check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
+check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "$o" "$s")" \
+  "$(example 1 pushd-to-picked.bat)"
+check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$o")" "$(example 1 set-variable.bat)"
 # for /f with the exe by a quoted path that holds a blank and an &: cmd /c would take the quotes.
-check "for /f captures the folder" "$(printf 'Picked "%s"' "${o//%/}")" \
-  "$(run_bat 1 "$odd" "$odd" "call \"$t\\capture-folder.bat\"")"
+check "for /f captures the folder" "Picked \"$o\"" \
+  "$(run_bat 1 "$odd" "$odd" "call \"$(win "$tools")\\capture-folder.bat\"")"
 # Every batch recipe in the README is an example, line for line.
-awk '/^```bat/ { n++; inside = 1; next } /^```/ { inside = 0 } inside { print > (dir "/recipe" n) }' \
-  dir="$work" "$(dirname "$0")/../README.md"
-for recipe in "$work"/recipe*; do
-  for e in "$work"/*.bat; do tr -d '\r' <"$e" | cmp -s - "$recipe" && mv "$recipe" "$recipe.found" && break; done
-done
-check "the README's batch recipes are the examples" "2 found" "$(ls "$work"/recipe*.found | wc -l) found$(
-  ls "$work"/recipe* | grep -v found)"
+awk '/^```bat/ { n++; on = 1; next } /^```/ { on = 0 } on { print > (dir "/recipe" n) }' dir="$work" "$here/README.md"
+unmatched=$(for r in "$work"/recipe*; do
+  for e in "$work"/*.bat; do tr -d '\r' <"$e" | cmp -s - "$r" && continue 2; done; echo "$r"; done)
+check "the README's batch recipes are the examples" "2 recipes" "$(ls "$work"/recipe* | wc -l) recipes$unmatched"
 
-# /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads
-# it in, with its percent signs and ampersand intact. Wine's cmd.exe expands percent signs again
-# inside an expanded variable (Windows does not), so the check reads the variable delayed.
+# /batch: the temporary script reads back exactly the folder picked, in the code page cmd.exe reads it in, with
+# % and & intact; the check reads the variable delayed, as Wine's cmd.exe expands its % again.
 odd="$work/Jösé 50%off R&D %PATH%"
 mkdir -p "$odd" && touch "$odd/marker.txt"
 check "/batch round-trips an odd folder through cmd.exe" found "$(run_bat 1 "$odd" "$odd" \
