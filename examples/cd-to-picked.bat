@@ -2,7 +2,7 @@
 rem Lets the user pick a folder, starting in the folder given as %1 (or here), and changes to it.
 rem Dirpick writes the command line; the script runs it from a temporary script. Exit code 0: done;
 rem 1: cancelled; 2: nobody answered; 3: the folder could not be entered (gone since, or a path of
-rem 260 characters or more); 255: Dirpick refused the call (its message says why) or, as 9009,
+rem 259 characters or more); 255: Dirpick refused the call (its message says why) or, as 9009,
 rem was not found.
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 dirpick cd "%~1" "Choose the working folder" /batch > "%DIRPICK_CMD%"

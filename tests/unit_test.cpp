@@ -140,12 +140,17 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
     CloseHandle(console_state.output);
     EXPECT_EQ(line, take(path));
   }
-  console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  option_flags = OPT_QUOTE | OPT_BATCH, output_encoding_mode = ENC_BATCH;  // a name changed since the dialog
-  string_dup(&Folder, L"C:\\\x65E5\x672C\\");
-  EXPECT_EQ(LINE_UNFIT, write_result_line());
-  CloseHandle(console_state.output);
-  EXPECT_EQ("", take(path));
+  // Names changed since the dialog: a line the code page cannot hold exactly is not written at all.
+  for (auto [code_page, chosen, outcome, line] :
+       {std::tuple{CP_OEMCP, L"C:\\\x65E5\x672C\\", LINE_UNFIT, ""}, {CP_UTF8, L"C:\\a\xD800\\", LINE_UNFIT, ""},
+        {CP_UTF8, L"C:\\\x65E5\x672C\\", LINE_WRITTEN, "C:\\\xE6\x97\xA5\xE6\x9C\xAC\r\n"}}) {
+    console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    option_flags = OPT_BARE, output_encoding_mode = ENC_EXACT, output_code_page = code_page;
+    string_dup(&Folder, chosen);
+    EXPECT_EQ(outcome, write_result_line());
+    CloseHandle(console_state.output);
+    EXPECT_EQ(line, take(path));
+  }
   Result oom = run({.line = L"p oom", .program = L"channel_probe.exe"});
   EXPECT_EQ(255u, oom.exit_code);
   EXPECT_EQ(utf16(L"Dirpick: out of memory\n"), oom.out + oom.err);

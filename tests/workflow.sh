@@ -41,7 +41,7 @@ run_bat() {  # button pick folder line...: runs the lines as a batch file in the
 # The examples on folders named as users name them (& ^ % and blanks), from a start folder named so too, each
 # given the folder in short form: Wine's cmd /c drops a lone % from its command line. Wine's cmd.exe also expands
 # the % in %CD% or %dir% again, dropping a lone one (Windows does not): the rows expect the names without it.
-odd="$work/R&D ^5 50%off" start="$work/Start & 100%" tools="$work/My Tools & Co" stand_in="$work/stand-in"
+odd="$work/R&D ^5 (50%off)" start="$work/Start & 100%" tools="$work/My Tools & Co" stand_in="$work/stand-in"
 here=$(dirname "$0")/.. && mkdir -p "$odd" "$start" "$tools" "$stand_in" && cp "$here"/examples/*.bat "$work/"
 cp "$work/capture-folder.bat" "$build/bin/dirpick.exe" "$tools/"
 cp "$build/bin/channel_probe.exe" "$stand_in/dirpick.exe"

@@ -317,10 +317,14 @@ void driver_run() {
   browse_placement.center = option_flags & OPT_CENTER;
   browse_placement.over = console_window;
   browse_modern_dialog = option_flags & OPT_MODERN;
-  // A batch file and a capturing caller both read the console's code page, not UTF-8, unless the
-  // caller asked for UTF-8; a console shows every name.
-  if ((option_flags & (OPT_BATCH | OPT_BARE)) && !(option_flags & OPT_UTF8)) output_encoding_mode = ENC_BATCH;
-  browse_code_page = output_encoding_mode == ENC_BATCH && !output_is_console() ? batch_code_page() : 0;
+  // A batch file and a capturing caller read the console's code page, unless the caller asked for
+  // UTF-8. Either way the line must read back exactly: UTF-8 cannot hold a lone surrogate, which
+  // would come back as U+FFFD, another folder. A console shows every name.
+  if (option_flags & (OPT_BATCH | OPT_BARE | OPT_UTF8)) {
+    output_encoding_mode = ENC_EXACT;
+    output_code_page = option_flags & OPT_UTF8 ? CP_UTF8 : batch_code_page();
+  }
+  browse_code_page = output_encoding_mode == ENC_EXACT && !output_is_console() ? output_code_page : 0;
   int outcome;
   // Checked again once the dialog has closed (what it held may have gone meanwhile, a typed name
   // skipped the check, or a file came back): the dialog then opens again on that folder, where it
@@ -354,7 +358,7 @@ void driver_run() {
       ExitStatus = 0;
     } else if (line == LINE_UNFIT) {
       wchar_t code_page[12];
-      wsprintfW(code_page, L"%u", batch_code_page());
+      wsprintfW(code_page, L"%u", output_code_page);
       decoded(kLineUnfitStart, mark, code_page, kLineUnfitEnd);
       text_decode(option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut, -1, ENC_ANSI, ws_mark());
       write_error_line(ws_text_at(mark));

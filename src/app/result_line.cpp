@@ -93,8 +93,8 @@ LineOutcome write_result_line() {
     compose_command_line(mark);
   }
   // A console shows every character; a redirected line must come back from the code page exact.
-  if (output_encoding_mode == ENC_BATCH && !output_is_console()) {
-    char* exact = wide_to_code_page_exact(ws_text_at(mark), batch_code_page());
+  if (output_encoding_mode == ENC_EXACT && !output_is_console()) {
+    char* exact = wide_to_code_page_exact(ws_text_at(mark), output_code_page);
     if (!exact) return ws_rewind(mark), LINE_UNFIT;
     conv_free(exact);
   }

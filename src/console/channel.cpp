@@ -9,6 +9,7 @@
 #include "strings/conversion.h"
 
 int output_encoding_mode;  // set by console_open
+UINT output_code_page;
 constinit OutputHook output_hook = write_output_line;
 ConsoleState console_state;
 
@@ -82,8 +83,8 @@ bool write_output_text(const wchar_t* buffer, int count) {
       return write_converted(wide_to_utf8_alloc(buffer), buffer);
     case ENC_ANSI:
       return write_converted(wide_to_ansi_alloc(buffer), buffer);
-    case ENC_BATCH:
-      return write_converted(wide_to_code_page_exact(buffer, batch_code_page()), buffer);
+    case ENC_EXACT:
+      return write_converted(wide_to_code_page_exact(buffer, output_code_page), buffer);
     default:
       return write_all(console_state.output, buffer, count * sizeof(wchar_t));
   }

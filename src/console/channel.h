@@ -11,6 +11,7 @@ using OutputHook = bool (*)(const wchar_t* text);
 // build time, so the code that would allocate and free a console is compiled out.
 constexpr int console_already_present = 1;
 extern int output_encoding_mode;
+extern UINT output_code_page;  // ENC_EXACT's code page
 extern OutputHook output_hook;
 
 // No lock: every write comes from the main thread, and the close-event thread writes nothing.

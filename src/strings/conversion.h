@@ -9,7 +9,7 @@ enum EncodingCode : int {
   ENC_UTF8 = 2,
   ENC_ANSI = 24,
   ENC_UTF16 = 25,
-  ENC_BATCH = 26,  // output only: the code page cmd.exe reads a batch file in, exactly or not at all
+  ENC_EXACT = 26,  // output only: in output_code_page, exactly or not at all
   ENC_BYTE_COUNT = 0x40,  // with ENC_UTF8: the length counts bytes, not characters
 };
 
