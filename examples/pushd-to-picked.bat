@@ -1,5 +1,6 @@
 @echo off
 rem pushd also enters network folders (\\server\share), which cd cannot, and popd returns.
+rem Exit code 0: done; 1: cancelled; 2: no folder (nobody answered, refused, not found, not entered).
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 dirpick pushd "%~1" "Open which folder?" /batch > "%DIRPICK_CMD%"
 if errorlevel 2 goto failed
@@ -14,7 +15,7 @@ exit /b 0
 
 :failed
 del "%DIRPICK_CMD%"
-echo No folder: nobody answered, Dirpick refused the call, or the folder could not be entered 1>&2
+echo No folder: nobody answered, Dirpick refused or was not found, or pushd failed 1>&2
 exit /b 2
 :cancelled
 del "%DIRPICK_CMD%"

@@ -1,5 +1,6 @@
 @echo off
 rem Stores a folder the user picks in the variable TARGET, without changing the current folder.
+rem Exit code 0: stored; 1: cancelled; 2: no folder (nobody answered, refused, or not found).
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 set "TARGET="
 dirpick "set TARGET=" "%~1" "Where should the files go?" /batch > "%DIRPICK_CMD%"
@@ -12,7 +13,7 @@ exit /b 0
 
 :failed
 del "%DIRPICK_CMD%"
-echo No target: nobody answered, or Dirpick refused the call 1>&2
+echo No target: nobody answered, or Dirpick refused the call or was not found 1>&2
 exit /b 2
 :cancelled
 del "%DIRPICK_CMD%"
