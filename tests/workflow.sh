@@ -51,16 +51,14 @@ example() {  # button script [argument [from]]: the example run from start, or f
 }
 check "cd enters the folder picked" "$(printf 'Now in "%s"\nexit=0' "$o")" "$(example 1 cd-to-picked.bat)"
 check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "$s")" "$(example 2 cd-to-picked.bat)"
-# A folder gone between the pick and the call: a stand-in for dirpick writes the line for its start folder.
-check "a folder cd cannot enter is no success" "exit=3" "$(example 0 cd-to-picked.bat 'C:\Gone' "$stand_in")"
+check "a folder gone before the call (a stand-in writes its line) is no success" "exit=3" \
+  "$(example 0 cd-to-picked.bat 'C:\Gone' "$stand_in")"
 check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
 check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "$o" "$s")" \
   "$(example 1 pushd-to-picked.bat)"
 check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$o")" "$(example 1 set-variable.bat)"
-# for /f with the exe by a quoted path that holds a blank and an &: cmd /c would take the quotes.
-check "for /f captures the folder" "Picked \"$o\"" \
+check "for /f runs the exe by a quoted path with a blank and an &" "Picked \"$o\"" \
   "$(run_bat 1 "$odd" "$odd" "call \"$(win "$tools")\\capture-folder.bat\"")"
-# Every batch recipe in the README is an example, line for line.
 awk '/^```bat/ { n++; on = 1; next } /^```/ { on = 0 } on { print > (dir "/recipe" n) }' dir="$work" "$here/README.md"
 unmatched=$(for r in "$work"/recipe*; do
   for e in "$work"/*.bat; do tr -d '\r' <"$e" | cmp -s - "$r" && continue 2; done; echo "$r"; done)
