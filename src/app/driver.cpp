@@ -70,6 +70,7 @@ constexpr const char* kLineUnfitStart = "Dirpick: code page ";
 constexpr const char* kLineUnfitEnd = " cannot hold the folder exactly; ";
 constexpr const char* kBatchWayOut = "run chcp 65001 first, or leave out /batch";
 constexpr const char* kBareWayOut = "add /utf8 for a caller that reads UTF-8, or run chcp 65001 first";
+constexpr const char* kUtf8WayOut = "it holds a lone surrogate, which no UTF-8 can";
 constexpr const char* kBareWithBatch =
     "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
     "/batch for a temporary script";
@@ -302,9 +303,9 @@ void driver_run() {
     }
     return refuse(kInvalidOption, Param, "", mark);
   }
-  if ((option_flags & OPT_BARE) && (option_flags & OPT_BATCH)) return stop(decoded(kBareWithBatch, mark), kExitInvalid);
-  if ((option_flags & OPT_UTF8) && (option_flags & OPT_BATCH)) {
-    return stop(decoded(kUtf8WithBatch, mark), kExitInvalid);
+  // A temporary script is read in the console's code page, with nothing to strip: /batch stands alone.
+  if ((option_flags & OPT_BATCH) && (option_flags & (OPT_BARE | OPT_UTF8))) {
+    return stop(decoded(option_flags & OPT_BARE ? kBareWithBatch : kUtf8WithBatch, mark), kExitInvalid);
   }
   if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark);
   if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark);
@@ -360,7 +361,9 @@ void driver_run() {
       wchar_t code_page[12];
       wsprintfW(code_page, L"%u", output_code_page);
       decoded(kLineUnfitStart, mark, code_page, kLineUnfitEnd);
-      text_decode(option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut, -1, ENC_ANSI, ws_mark());
+      const char* way_out = option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut;
+      if (option_flags & OPT_UTF8) way_out = kUtf8WayOut;  // nothing to switch to: UTF-8 holds every real name
+      text_decode(way_out, -1, ENC_ANSI, ws_mark());
       write_error_line(ws_text_at(mark));
     } else {
       // A script must never take a lost line for a chosen folder.
