@@ -57,8 +57,9 @@ check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
 check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "$o" "$s")" \
   "$(example 1 pushd-to-picked.bat)"
 check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$o")" "$(example 1 set-variable.bat)"
-check "for /f runs the exe by a quoted path with a blank and an &" "Picked \"$o\"" \
-  "$(run_bat 1 "$odd" "$odd" "call \"$(win "$tools")\\capture-folder.bat\"")"
+check "for /f runs the exe by a quoted path with a blank and an &, and keeps every byte" \
+  "$(printf 'Picked "%s"\n[%s]' "$o" "$(win "$odd")")" "$(run_bat 1 "$odd" "$odd" \
+  "call \"$(win "$tools")\\capture-folder.bat\"" 'setlocal EnableDelayedExpansion' 'echo [!dir!]')"
 awk '/^```bat/ { n++; on = 1; next } /^```/ { on = 0 } on { print > (dir "/recipe" n) }' dir="$work" "$here/README.md"
 unmatched=$(for r in "$work"/recipe*; do
   for e in "$work"/*.bat; do tr -d '\r' <"$e" | cmp -s - "$r" && continue 2; done; echo "$r"; done)
