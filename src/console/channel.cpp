@@ -8,7 +8,7 @@
 #include "runtime/memory.h"
 #include "strings/conversion.h"
 
-int output_encoding_mode;  // set by console_open
+int output_encoding_mode;  // set by console_open, made ENC_EXACT by the driver
 UINT output_code_page;
 constinit OutputHook output_hook = write_output_line;
 ConsoleState console_state;
