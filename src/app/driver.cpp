@@ -8,13 +8,13 @@
 #include "console/channel.h"
 #include "dialog/browser.h"
 #include "dialog/fence.h"
-#include "dialog/known_folder.h"
+#include "paths/known_folder.h"
 #include "dialog/placement.h"
 #include "dialog/time_limit.h"
 #include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
-#include "strings/paths.h"
+#include "paths/paths.h"
 
 StringVar CommandString;
 StringVar InitialDir;

@@ -7,7 +7,7 @@
 #include "console/channel.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
-#include "strings/paths.h"
+#include "paths/paths.h"
 #include "strings/workspace.h"
 
 namespace {

@@ -14,7 +14,8 @@
 #include "dialog/tree_dialog.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
-#include "strings/paths.h"
+#include "paths/folders.h"
+#include "paths/paths.h"
 #include "strings/workspace.h"
 
 int com_initialized;

@@ -9,7 +9,8 @@
 #include "dialog/shown_dialog.h"
 #include "runtime/memory.h"
 #include "strings/conversion.h"
-#include "strings/paths.h"
+#include "paths/folders.h"
+#include "paths/paths.h"
 #include "strings/workspace.h"
 
 const wchar_t* browse_root;
@@ -17,31 +18,6 @@ const wchar_t* browse_required;
 UINT browse_code_page;
 
 namespace {
-// Whether folder\pattern names a file or a folder, hidden ones too, by its long name: the search also
-// matches 8.3 aliases (*.htm finds x.html) and lists . and .., which no pattern means. Basic information
-// and no large fetch, so that a slow server holds the dialog up as briefly as it can.
-bool holds(int folder_mark, int length, const wchar_t* pattern, int pattern_length) {
-  int mark = ws_mark(), whole = length + 1 + pattern_length;
-  wchar_t* asked = ws_reserve(2 * whole + kLongPrefixRoom, mark);  // the \\?\ form, then folder\pattern
-  wchar_t* text = asked + whole + kLongPrefixRoom;
-  string_copy_n(text, ws_text_at(folder_mark), length);
-  text[length] = L'\\';
-  string_copy_n(text + length + 1, pattern, pattern_length);
-  for (wchar_t* p = text; *p; ++p) *p = *p == L'/' ? L'\\' : *p;  // the \\?\ form takes backslashes alone
-  const wchar_t* name = wcsrchr(text, L'\\') + 1;
-  int name_length = static_cast<int>(text + whole - name);
-  long_form(text, whole, asked);
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileExW(asked, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-  bool held = false;
-  for (bool more = search != INVALID_HANDLE_VALUE; more && !held; more = FindNextFileW(search, &found)) {
-    bool dots = found.cFileName[0] == L'.' && (!found.cFileName[1] || (found.cFileName[1] == L'.' && !found.cFileName[2]));
-    held = !dots && name_matches(found.cFileName, name, name_length);
-  }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  ws_rewind(mark);
-  return held;
-}
 
 // A refusal in silence reads as a dialog that does not work: a box says why.
 void tell_fence(HWND owner) {
@@ -70,7 +46,7 @@ int append_patterns(int folder_mark, int length) {
   while (folder_mark >= 0 && length > 2 && ws_text_at(folder_mark)[length - 1] == L'\\') --length;
   for (const wchar_t* pattern = browse_required; *pattern;) {
     int pattern_length = static_cast<int>(wcschr(pattern, L'|') - pattern);
-    if (folder_mark < 0 || !holds(folder_mark, length, pattern, pattern_length)) {
+    if (folder_mark < 0 || !folder_holds(folder_mark, length, pattern, pattern_length)) {
       if (named++) ws_append(L" and ");
       string_copy_n(ws_reserve(pattern_length, ws_mark()), pattern, pattern_length);
     }
@@ -85,10 +61,7 @@ bool root_exists(const wchar_t* root) {
 }
 
 bool inside_root(const wchar_t* path, int length) {
-  if (!browse_root) return true;
-  int parent = static_cast<int>(wcslen(browse_root)) - 1;  // the root without its backslash
-  if (length < parent || !same_path(path, parent, browse_root, parent)) return false;
-  return length == parent || path[parent] == L'\\';
+  return !browse_root || is_inside(path, length, browse_root);
 }
 
 bool item_inside_root(IShellItem* item) {

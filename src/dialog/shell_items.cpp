@@ -1,5 +1,4 @@
-// Shell items for the folder browser: finding a folder of any length, the nearest existing
-// folder of a start path, and reading an item's path whole.
+// Shell items for the folder browser: finding a folder of any length and reading an item's path whole.
 #include "dialog/shell_items.h"
 
 #include <objbase.h>
@@ -7,14 +6,12 @@
 
 #include "runtime/frame.h"
 #include "runtime/memory.h"
-#include "strings/paths.h"
+#include "paths/paths.h"
 #include "strings/workspace.h"
 
 Shell shell;
 
 namespace {
-constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
-constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC";
 constexpr SFGAOF kFileSystemFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
 
 template <typename Fn>
@@ -23,55 +20,7 @@ Fn entry_point(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// Where a walk up stops: a drive root, or the share of \\server\share. Other forms (\\?\ and
-// \\.\ paths among them) are asked as given.
-int walk_floor(const wchar_t* path, int length) {
-  if (length >= kDriveRootLength && path[1] == L':') return kDriveRootLength;
-  if (!is_network_path(path)) return length;
-  int separators = 0;
-  int end = 2;
-  while (end < length && !(path[end] == L'\\' && ++separators == 2)) ++end;
-  return end;
-}
-
-// Errors of a server that does not answer. On Windows each can take the network's whole timeout,
-// and the dialog would wait on the server again. Wine, which has no network client, answers
-// ERROR_BAD_DEV_TYPE at once.
-constexpr DWORD kNetworkErrors[] = {
-    ERROR_REM_NOT_LIST,  ERROR_BAD_NETPATH,     ERROR_NETWORK_BUSY,       ERROR_DEV_NOT_EXIST,
-    ERROR_BAD_NET_RESP,  ERROR_UNEXP_NET_ERR,   ERROR_NETNAME_DELETED,    ERROR_BAD_DEV_TYPE,
-    ERROR_BAD_NET_NAME,  ERROR_SEM_TIMEOUT,     ERROR_NO_NET_OR_BAD_PATH, ERROR_NO_NETWORK,
-    ERROR_HOST_DOWN,     ERROR_HOST_UNREACHABLE, ERROR_NETWORK_UNREACHABLE, ERROR_PROTOCOL_UNREACHABLE,
-    ERROR_PORT_UNREACHABLE,
-};
-
-enum Presence { ABSENT, PRESENT, UNREACHABLE };
-
-// Whether the first length characters of path name a folder, or something there that we may not
-// read. Asked through the \\?\ form, which lifts MAX_PATH.
-Presence folder_presence(const wchar_t* path, int length, wchar_t* asked) {
-  long_form(path, length, asked);
-  DWORD attributes = GetFileAttributesW(asked);
-  if (attributes != INVALID_FILE_ATTRIBUTES) return attributes & FILE_ATTRIBUTE_DIRECTORY ? PRESENT : ABSENT;
-  DWORD error = GetLastError();
-  if (error == ERROR_ACCESS_DENIED) return PRESENT;
-  for (DWORD network_error : kNetworkErrors)
-    if (error == network_error) return UNREACHABLE;
-  return ABSENT;
-}
-
 }  // namespace
-
-void long_form(const wchar_t* path, int length, wchar_t* asked) {
-  asked[0] = 0;
-  if (length >= kDriveRootLength && path[1] == L':') wcscpy(asked, kLongPrefix);
-  if (is_network_path(path)) {
-    wcscpy(asked, kLongUncPrefix);
-    ++path;
-    --length;
-  }
-  wcsncat(asked, path, length);
-}
 
 bool is_file_system_folder(IShellItem* item) {
   SFGAOF kinds = 0;
@@ -94,32 +43,7 @@ HMODULE shell_load() {
   return nullptr;
 }
 
-int nearest_existing_folder(const wchar_t* path, int length) {
-  int floor = walk_floor(path, length);
-  auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
-  int end = length;
-  for (Presence presence; (presence = folder_presence(path, end, asked)) != PRESENT;) {
-    if (presence == UNREACHABLE) {
-      end = 0;
-      break;
-    }
-    if (end <= floor) {
-      end = length;  // nothing on the path exists: the dialog opens where the system puts it
-      break;
-    }
-    do --end;
-    while (end > floor && path[end] != L'\\');
-  }
-  HeapFree(main_heap, 0, asked);
-  return end;
-}
 
-bool folder_exists(const wchar_t* path, int length) {
-  auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
-  bool exists = folder_presence(path, length, asked) == PRESENT;
-  HeapFree(main_heap, 0, asked);
-  return exists;
-}
 
 // The shell item of a folder of any length. The shell parses no path beyond 259 characters under
 // Wine, so a longer one starts at its deepest parent that parses and finds each further name

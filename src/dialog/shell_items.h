@@ -1,5 +1,5 @@
-// Shell items for the folder browser: SHELL32's entry points, the nearest existing folder of a
-// start path, a folder's item at any length, and an item's file-system path read whole.
+// Shell items for the folder browser: SHELL32's entry points, a folder's item at any length, and an
+// item's file-system path read whole.
 #pragma once
 #include <windows.h>
 #include <shlobj.h>
@@ -24,19 +24,6 @@ extern Shell shell;
 
 // Loads SHELL32 and fills `shell`; null, with nothing left loaded, when an entry point is missing.
 HMODULE shell_load();
-// The length of path's deepest part that exists as a folder (a file gives its folder; a part that
-// exists but cannot be read counts), never above a drive root or \\server\share. length itself
-// when nothing on the path exists; 0 when a server does not answer, so that the dialog never asks
-// it again. path has no trailing backslash, but a drive root's.
-int nearest_existing_folder(const wchar_t* path, int length);
-// What the \\?\ form adds to a path at most.
-constexpr int kLongPrefixRoom = 8;
-// The \\?\ form of the path's first length characters, which lifts MAX_PATH, into asked (room for
-// length + kLongPrefixRoom): \\?\C:\... for a drive path, \\?\UNC\server\... for a network path,
-// any other as it is.
-void long_form(const wchar_t* path, int length, wchar_t* asked);
-// Whether the path's first length characters name a folder that exists (or one we may not read).
-bool folder_exists(const wchar_t* path, int length);
 // The item of a folder of any length, or of its deepest whole parent; null when none parses.
 IShellItem* item_of_long_folder(wchar_t* path, int length);
 // Whether the item is a folder with a file-system path, not a virtual item such as This PC.

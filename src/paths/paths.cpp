@@ -1,5 +1,6 @@
-// Path rules: network paths, full paths, trailing backslashes and path comparison.
-#include "strings/paths.h"
+// Path rules: drive and network paths, full, long and \\?\ forms, trailing backslashes, a folder inside
+// another and path comparison.
+#include "paths/paths.h"
 
 #include <wchar.h>
 
@@ -7,6 +8,8 @@
 
 namespace {
 constexpr int kFullPathRoom = MAX_PATH;
+constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
+constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC";
 }  // namespace
 
 bool is_network_path(const wchar_t* path) {
@@ -22,6 +25,24 @@ bool is_remote_path(const wchar_t* path) {
 
 bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length) {
   return CompareStringOrdinal(a, a_length, b, b_length, TRUE) == CSTR_EQUAL;
+}
+
+void long_form(const wchar_t* path, int length, wchar_t* asked) {
+  asked[0] = 0;
+  if (length >= kDriveRootLength && is_drive_path(path, length)) wcscpy(asked, kLongPrefix);
+  if (is_network_path(path)) {
+    wcscpy(asked, kLongUncPrefix);
+    ++path;
+    --length;
+  }
+  wcsncat(asked, path, length);
+}
+
+bool is_inside(const wchar_t* path, int length, const wchar_t* folder) {
+  int parent = static_cast<int>(wcslen(folder));
+  if (parent && folder[parent - 1] == L'\\') --parent;
+  if (length < parent || !same_path(path, parent, folder, parent)) return false;
+  return length == parent || path[parent] == L'\\';
 }
 
 int folder_length(const wchar_t* folder) {

@@ -1,5 +1,6 @@
-// Path rules in one place: the limits every path call works within, what a network path is, a path
-// made absolute, one trailing backslash, and names compared as the file system compares them.
+// Path rules in one place: the limits every path call works within, drive and network paths, a path
+// made absolute, long and \\?\ forms, one trailing backslash, a folder inside another, and names
+// compared as the file system compares them.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +9,8 @@
 constexpr int kWholePathMax = MAX_PATH - 1;  // what every path call takes and gives whole
 constexpr int kDriveRootLength = 3;
 
+// A path on a drive letter: C: and anything after it.
+inline bool is_drive_path(const wchar_t* path, int length) { return length >= 2 && path[1] == L':'; }
 // A network path: \\server\share..., and not the \\?\ or \\.\ forms, which also begin with two
 // backslashes.
 bool is_network_path(const wchar_t* path);
@@ -22,6 +25,16 @@ wchar_t* full_path(const wchar_t* text, int start);
 // C:\\LONG~FTD, the form %TEMP% often has), so that it compares with the shell's paths; as it was
 // elsewhere. The position ends on its NUL.
 void long_path(int start);
+// What the \\?\ form adds to a path at most.
+constexpr int kLongPrefixRoom = 8;
+// The \\?\ form of the path's first length characters, which lifts MAX_PATH, into asked (room for
+// length + kLongPrefixRoom): \\?\C:\... for a drive path, \\?\UNC\server\... for a network path,
+// any other as it is.
+void long_form(const wchar_t* path, int length, wchar_t* asked);
+// Whether the path's first length characters name the folder or one below it, compared as the file
+// system compares names, whole components (C:\Work2 is not in C:\Work); a trailing backslash of the
+// folder's is left out.
+bool is_inside(const wchar_t* path, int length, const wchar_t* folder);
 // The length of a folder's path without its trailing backslash; a drive root keeps it (C:\\).
 int folder_length(const wchar_t* folder);
 // Appends a backslash to the variable's text unless it already ends with one.

@@ -1,5 +1,5 @@
 // Known folders by their canonical names and by the everyday words for the common ones.
-#include "dialog/known_folder.h"
+#include "paths/known_folder.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -7,7 +7,7 @@
 #include <shobjidl.h>
 #include <wchar.h>
 
-#include "strings/paths.h"
+#include "paths/paths.h"
 #include "strings/workspace.h"
 
 namespace {
