@@ -12,7 +12,7 @@
 #include "runtime/objects.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
-#include "strings/paths.h"
+#include "paths/paths.h"
 #include "strings/workspace.h"
 
 // From dialog/shell_items.h, whose shell headers clash with the driver's variable Folder.
@@ -127,10 +127,10 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
   wchar_t folder[MAX_PATH], path[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   GetTempFileNameW(folder, L"dpk", 0, path);
-  for (auto [command, chosen, line] : {std::tuple{L"cd", L"d:\\work\\", "D:\r\ncd \"d:\\work\"\r\n"},
-                                       {L"cd", L"\\\\server\\share\\", "pushd \"\\\\server\\share\"\r\n"},
-                                       {L"cd /d", L"\\\\server\\share\\", "cd /d \"\\\\server\\share\"\r\n"},
-                                       {L"CD", L"\\\\?\\UNC\\server\\", "CD \"\\\\?\\UNC\\server\"\r\n"}}) {
+  for (auto [command, chosen, line] : {std::tuple{L"cd", L"d:\\work", "D:\r\ncd \"d:\\work\"\r\n"},
+                                       {L"cd", L"\\\\server\\share", "pushd \"\\\\server\\share\"\r\n"},
+                                       {L"cd /d", L"\\\\server\\share", "cd /d \"\\\\server\\share\"\r\n"},
+                                       {L"CD", L"\\\\?\\UNC\\server", "CD \"\\\\?\\UNC\\server\"\r\n"}}) {
     console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     driver_clear();
     option_flags = OPT_QUOTE, output_encoding_mode = ENC_UTF8;
@@ -142,8 +142,8 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
   }
   // Names changed since the dialog: a line the code page cannot hold exactly is not written at all.
   for (auto [code_page, chosen, outcome, line] :
-       {std::tuple{CP_OEMCP, L"C:\\\x65E5\x672C\\", LINE_UNFIT, ""}, {CP_UTF8, L"C:\\a\xD800\\", LINE_UNFIT, ""},
-        {CP_UTF8, L"C:\\\x65E5\x672C\\", LINE_WRITTEN, "C:\\\xE6\x97\xA5\xE6\x9C\xAC\r\n"}}) {
+       {std::tuple{CP_OEMCP, L"C:\\\x65E5\x672C", LINE_UNFIT, ""}, {CP_UTF8, L"C:\\a\xD800", LINE_UNFIT, ""},
+        {CP_UTF8, L"C:\\\x65E5\x672C", LINE_WRITTEN, "C:\\\xE6\x97\xA5\xE6\x9C\xAC\r\n"}}) {
     console_state.output = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     option_flags = OPT_BARE, output_encoding_mode = ENC_EXACT, output_code_page = code_page;
     string_dup(&Folder, chosen);

@@ -91,7 +91,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       std::wstring result(ws_text_at(12), static_cast<size_t>(workspace_position - 12) / 2);
       return ws_rewind(0), result;
     };
-    EXPECT_EQ(work + L"\\", browse(IDOK));
+    EXPECT_EQ(work, browse(IDOK)) << "without a trailing backslash";
     EXPECT_NE(0, browse_callback(nullptr, BFFM_VALIDATEFAILEDW, 0, 0)) << "a typed name that is no folder";
     EXPECT_TRUE(desktop_visible(1) && !desktop_visible(0)) << "session 0, the services', shows nobody a dialog";
     // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.

@@ -86,7 +86,6 @@ constexpr const char* kRootStart = "Dirpick: the root \"";
 constexpr const char* kRootEnd = "\" is not an existing folder";
 constexpr const char* kRootLost = "\" cannot be shown as the dialog's top folder";
 
-constexpr int kConsoleTitleRoom = 300;
 constexpr int kExitCancelled = 1;
 constexpr int kExitInvalid = 255;
 constexpr wchar_t kTimeoutWord[] = L"/timeout";
@@ -139,9 +138,10 @@ void find_console_window() {
     return;
   }
   int mark = ws_mark();
-  string_space(kConsoleTitleRoom, mark);
+  auto title = [](const wchar_t*, wchar_t* buffer, DWORD room) { return GetConsoleTitleW(buffer, room); };
+  if (!ws_ask(title, nullptr, mark)) return ws_rewind(mark);
   string_assign(&ConsoleTitle, mark);
-  if (GetConsoleTitleW(ConsoleTitle, kConsoleTitleRoom)) console_window = FindWindowW(nullptr, ConsoleTitle);
+  console_window = FindWindowW(nullptr, ConsoleTitle);
 }
 
 // Applies an option word; false when the lower-cased parameter is none.
@@ -198,9 +198,9 @@ void stop(const wchar_t* message, int status) {
   process_exit_code = ExitStatus;
 }
 
-// A folder made absolute, a known folder's name looked up first, or the current directory; with one
-// trailing backslash. False, the folder untouched, for a name that is no known folder: a mistyped name
-// must never open another folder.
+// A folder made absolute, a known folder's name looked up first, or the current directory; in the
+// folder form. False, the folder untouched, for a name that is no known folder: a mistyped name must
+// never open another folder.
 bool resolve_folder(StringVar* folder, int mark) {
   if (!is_known_folder_name(*folder)) {
     ws_append(*folder);
@@ -209,19 +209,19 @@ bool resolve_folder(StringVar* folder, int mark) {
   }
   full_path(ws_text_at(mark), mark);
   long_path(mark);
+  if (!*ws_text_at(mark)) string_curdir(mark);
+  folder_form(mark);
   string_assign(folder, mark);
-  if (is_empty(*folder)) {
-    string_curdir(mark);
-    string_assign(folder, mark);
-  }
-  ensure_trailing_backslash(folder);
   return true;
 }
 
 // The root made absolute; false where it names nothing, a file or no folder that exists. A root
 // that is gone is never replaced by what is left of its path: that would widen the fence.
 bool resolve_root(int mark) {
-  return resolve_folder(&RootDir, mark) && root_exists(RootDir);
+  if (!resolve_folder(&RootDir, mark)) return false;
+  if (root_exists(RootDir)) return true;
+  ensure_trailing_backslash(&RootDir);  // a refusal names a resolved root as a folder: "C:\Gone\" as ever
+  return false;
 }
 
 // Ends a run on a parameter that cannot be used: the message names it.
@@ -336,7 +336,7 @@ void driver_run() {
     if (outcome == BROWSE_NO_FOLDER) continue;
     if (outcome != BROWSE_CHOSEN) break;
     ws_append(Folder);
-    Refusal refusal = path_refusal(mark, folder_length(Folder), true);
+    Refusal refusal = path_refusal(mark, static_cast<int>(string_length(Folder)), true);
     ws_rewind(mark);
     if (refusal == CHOOSABLE) break;
     string_free(InitialDir);
@@ -348,6 +348,7 @@ void driver_run() {
     // A path cut short could name another real folder.
     write_error_line(decoded(kUnreadable, mark));
   } else if (outcome == BROWSE_ROOT_LOST) {
+    ensure_trailing_backslash(&RootDir);
     refuse(kRootStart, RootDir, kRootLost, mark);
   } else if (outcome == BROWSE_TIMED_OUT) {
     ExitStatus = kExitUnanswered;

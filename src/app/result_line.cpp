@@ -76,15 +76,9 @@ void compose_command_line(int mark) {
 LineOutcome write_result_line() {
   int mark = ws_mark();
 
-  ensure_trailing_backslash(&Folder);
-
-  if (!(option_flags & OPT_BACKSLASH)) {
-    // A drive root keeps its backslash: D: alone would mean that drive's current folder.
-    if (!string_right_equals(Folder, 2, L":\\") && string_right_equals(Folder, 1, L"\\")) {
-      string_left(Folder, static_cast<int>(string_length(Folder)) - 1, mark);
-      string_assign(&Folder, mark);
-    }
-  }
+  // The folder comes without its trailing backslash and a drive root whole: D: alone would mean that
+  // drive's current folder.
+  if (option_flags & OPT_BACKSLASH) ensure_trailing_backslash(&Folder);
 
   if (option_flags & OPT_BARE) {
     // A caller that captures the answer takes the folder alone, with nothing to strip or unescape.

@@ -130,6 +130,6 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
     ws_reserve(0, start)[0] = 0;
     return outcome == BROWSE_CHOSEN ? BROWSE_NO_FOLDER : outcome;
   }
-  end_with_backslash(start);
+  folder_form(start);
   return outcome;
 }

@@ -24,7 +24,7 @@ enum BrowseOutcome {
 // it since Windows Vista: a dialog there could never be answered.
 bool desktop_visible(DWORD session);
 
-// Leaves the chosen item's path, whole at any length, with exactly one trailing backslash at start, or
-// the empty text for any other outcome; the position ends on the NUL.
+// Leaves the chosen item's path, whole at any length, at start in the folder form (no trailing
+// backslash, a drive root whole), or the empty text for any other outcome; the position ends on the NUL.
 // A start folder outside browse_root opens on the root.
 int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);

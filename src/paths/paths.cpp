@@ -7,7 +7,6 @@
 #include "strings/functions.h"
 
 namespace {
-constexpr int kFullPathRoom = MAX_PATH;
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
 constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC";
 }  // namespace
@@ -59,48 +58,34 @@ void ensure_trailing_backslash(StringVar* variable) {
 }
 
 wchar_t* full_path(const wchar_t* text, int start) {
-  ws_rewind(start);
   StringVar copy = nullptr;
-  StringVar buffer = nullptr;
-  string_dup(&copy, text);
-  if (string_length(copy) != 0) {
-    // A path that does not fit makes GetFullPathNameW answer with the size it needs, NUL
-    // included; ask again with that much room rather than take a buffer of blanks.
-    DWORD room = kFullPathRoom;
-    DWORD result;
-    for (;;) {
-      string_space(static_cast<int>(room), start);
-      string_assign(&buffer, start);
-      wchar_t* file_part = nullptr;
-      result = GetFullPathNameW(copy, room, buffer, &file_part);
-      if (result < room) break;
-      room = result;
-    }
-    if (result != 0) {
-      ws_append(buffer);
-      string_assign(&copy, start);
-    }
+  string_dup(&copy, text);  // text may lie at start, where the answer goes
+  auto full = [](const wchar_t* path, wchar_t* buffer, DWORD room) {
+    return GetFullPathNameW(path, room, buffer, nullptr);
+  };
+  if (string_length(copy) == 0 || !ws_ask(full, copy, start)) {
+    ws_rewind(start);
+    ws_append(copy);
   }
-  ws_append(copy);
   string_free(copy);
-  string_free(buffer);
   return ws_text_at(start);
 }
 
 void long_path(int start) {
   StringVar path = nullptr;
   string_dup(&path, ws_text_at(start));
+  auto long_name = [](const wchar_t* path, wchar_t* buffer, DWORD room) {
+    return GetLongPathNameW(path, buffer, room);
+  };
   // Wine's GetLongPathNameW overruns its own buffers on a path beyond MAX_PATH and the process dies.
-  DWORD room = string_length(path) <= kWholePathMax ? GetLongPathNameW(path, nullptr, 0) : 0;  // with the NUL
-  DWORD length = room ? GetLongPathNameW(path, ws_reserve(static_cast<int>(room), start), room) : 0;
-  if (length && length < room) {
-    ws_release(static_cast<int>(room - length));
-  } else {
+  if (string_length(path) > kWholePathMax || !ws_ask(long_name, path, start)) {
     ws_rewind(start);
     ws_append(path);
   }
   string_free(path);
 }
+
+void folder_form(int mark) { ws_set_position(mark + 2LL * folder_length(ws_text_at(mark))); }
 
 void end_with_backslash(int mark) {
   if (ws_mark() == mark || ws_text_at(ws_mark())[-1] != L'\\') ws_append(L"\\");

@@ -37,6 +37,9 @@ void long_form(const wchar_t* path, int length, wchar_t* asked);
 bool is_inside(const wchar_t* path, int length, const wchar_t* folder);
 // The length of a folder's path without its trailing backslash; a drive root keeps it (C:\\).
 int folder_length(const wchar_t* folder);
+// Puts the folder built since mark in the one form the program holds a folder in, from the moment it
+// is resolved until the line is written: without a trailing backslash, a drive root whole (C:\\).
+void folder_form(int mark);
 // Appends a backslash to the variable's text unless it already ends with one.
 void ensure_trailing_backslash(StringVar* variable);
 // Appends a backslash to the text built since mark unless it already ends with one.

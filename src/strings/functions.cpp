@@ -6,7 +6,6 @@
 #include "strings/workspace.h"
 
 namespace {
-constexpr int kCurdirRoom = MAX_PATH;
 
 int clamp_count(int count) { return count < 0 ? 0 : count; }
 
@@ -97,18 +96,6 @@ void string_lower(const wchar_t* source, int start) { case_map(source, start, Ch
 void string_upper(const wchar_t* source, int start) { case_map(source, start, CharUpperW); }
 
 void string_curdir(int start) {
-  // GetCurrentDirectoryW answers a short buffer with the size it needs (NUL included) and
-  // writes nothing; ask again with that much room.
-  int room = kCurdirRoom;
-  wchar_t* p;
-  int n;
-  for (;;) {
-    p = ws_reserve(room, start);
-    n = static_cast<int>(GetCurrentDirectoryW(room, p));
-    if (n < room) break;
-    room = n;
-  }
-  if (n != 0 && p[n - 1] != L'\\') p[n++] = L'\\';
-  ws_release(room - n);
-  p[n] = 0;
+  auto current = [](const wchar_t*, wchar_t* buffer, DWORD room) { return GetCurrentDirectoryW(room, buffer); };
+  ws_ask(current, nullptr, start);
 }

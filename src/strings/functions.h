@@ -13,5 +13,6 @@ long long string_length(const wchar_t* source);
 bool string_right_equals(const wchar_t* source, int count, const wchar_t* text);
 void string_lower(const wchar_t* source, int start);
 void string_upper(const wchar_t* source, int start);
-// The current directory with one trailing backslash, or the empty text when it cannot be read.
+// The current directory as the system gives it (a trailing backslash on a drive root alone), or the
+// empty text when it cannot be read.
 void string_curdir(int start);

@@ -59,6 +59,15 @@ wchar_t* ws_reserve(int count, int start) {
 
 void ws_release(int count) { workspace_position -= 2LL * count; }
 
+int ws_ask(SizedCall call, const wchar_t* argument, int start) {
+  DWORD room = MAX_PATH, length;
+  wchar_t* text;
+  while ((length = call(argument, text = ws_reserve(static_cast<int>(room), start), room)) >= room) room = length + 1;
+  ws_release(static_cast<int>(room - length));
+  text[length] = 0;
+  return static_cast<int>(length);
+}
+
 void ws_set_position(long long offset) {
   workspace_position = offset;
   *reinterpret_cast<wchar_t*>(workspace_base + offset) = 0;

@@ -33,6 +33,14 @@ inline void ws_rewind(int mark) { workspace_position = mark; }
 // The text that begins at a mark; valid until the next reserve.
 inline wchar_t* ws_text_at(int mark) { return reinterpret_cast<wchar_t*>(workspace_base + mark); }
 
+// The Win32 calls that answer a buffer too short with the size they need and the text's length once
+// it fits (GetFullPathNameW, GetCurrentDirectoryW, GetLongPathNameW; GetConsoleTitleW, which also
+// fills what fits): asked again with more room until the text fits. argument never lies in the
+// workspace, which the asking may move.
+using SizedCall = DWORD (*)(const wchar_t* argument, wchar_t* buffer, DWORD room);
+// Places the call's text at start, NUL-terminated; its length, 0 where the call failed.
+int ws_ask(SizedCall call, const wchar_t* argument, int start);
+
 void string_copy_n(wchar_t* destination, const wchar_t* source, int count);
 void string_assign(StringVar* variable, long long saved_position);
 void string_dup(StringVar* variable, const wchar_t* source);
