@@ -73,6 +73,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       for (HWND w : {disabled, front}) text += record_for(w) ? std::to_wstring(record_for(w)->disabled_by_guard) : L"-";
       return text;
     };
+    BrowseRequest request = {.title = L"t", .start = work.c_str()};
     auto browse = [&](int button, int ctrl = -1) {  // a console control event while the dialog is up
       Seen seen;
       std::thread answerer([&] {  // the state first, then the event
@@ -82,7 +83,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
         });
       });
       ws_append(L"before");
-      browse_for_folder(L"t", work.c_str(), 12);
+      ::browse(request, 12);
       answerer.join();
       EXPECT_EQ(L"before", std::wstring(ws_text_at(0), 6));
       EXPECT_EQ(front, seen.owner) << "our own foreground window owns the dialog";
@@ -99,7 +100,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
     after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CoUninitialize();
     CoInitialize(nullptr);
-    browse_modern_dialog = 1;
+    request.modern = 1;
     EXPECT_EQ(L"", browse(0, CTRL_BREAK_EVENT)) << "Ctrl+Break cancels the file dialog";
     console_interrupted = 0;
     for (HWND w : {hidden, disabled, ordinary, front}) DestroyWindow(w);
@@ -199,7 +200,7 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
   }
   // The file dialog's fence: the root and what lies below it; never a folder beside it or above it.
   std::wstring fence = make(L"Work\\Inner").substr(0, root.size() + 5), below = fence + L"\\";
-  browse_root = below.c_str();
+  browse_request.root = below.c_str();
   for (auto [path, inside] :
        {std::pair{fence + L"\\Inner", true}, {fence, true}, {make(L"Work2"), false}, {root, false}}) {
     IShellItem* item = nullptr;
@@ -208,7 +209,7 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
     EXPECT_EQ(inside ? S_OK : S_FALSE, fence_pick(item, nullptr)) << encoded(path);
     item->Release();
   }
-  browse_root = nullptr;
+  browse_request.root = nullptr;
   int mark = ws_mark();
   ws_append(L"C:\\windows.");  // a script would open C:\windows
   EXPECT_EQ(NAME_STRIPPED, path_refusal(mark, 11, true));

@@ -7,14 +7,13 @@
 #include "cmdline/params.h"
 #include "console/channel.h"
 #include "dialog/browser.h"
-#include "dialog/fence.h"
-#include "paths/known_folder.h"
-#include "dialog/placement.h"
 #include "dialog/time_limit.h"
+#include "paths/folders.h"
+#include "paths/known_folder.h"
+#include "paths/paths.h"
 #include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
-#include "paths/paths.h"
 
 StringVar CommandString;
 StringVar InitialDir;
@@ -32,6 +31,8 @@ int ExitStatus;
 HWND console_window;
 
 namespace {
+UINT timeout_ms;  // the time limit /timeout asks for; 0: none
+
 constexpr const wchar_t* kBannerStart = L"Dirpick ver. ";
 constexpr const wchar_t* kBannerMiddle = L"/x64, ";
 
@@ -178,7 +179,7 @@ bool apply_timeout(const wchar_t* lowered) {
     if (seconds > kTimeoutMaxSeconds) return false;
   }
   if (seconds < 1) return false;
-  browse_timeout_ms = static_cast<UINT>(seconds) * kMsPerSecond;
+  timeout_ms = static_cast<UINT>(seconds) * kMsPerSecond;
   return true;
 }
 
@@ -219,7 +220,7 @@ bool resolve_folder(StringVar* folder, int mark) {
 // that is gone is never replaced by what is left of its path: that would widen the fence.
 bool resolve_root(int mark) {
   if (!resolve_folder(&RootDir, mark)) return false;
-  if (root_exists(RootDir)) return true;
+  if (folder_exists(RootDir, static_cast<int>(string_length(RootDir)))) return true;
   ensure_trailing_backslash(&RootDir);  // a refusal names a resolved root as a folder: "C:\Gone\" as ever
   return false;
 }
@@ -230,28 +231,16 @@ void refuse(const char* start, const wchar_t* subject, const char* end, int mark
   ws_rewind(mark);
 }
 
-}  // namespace
-
-void driver_clear() {
-  CommandString = InitialDir = RootDir = Required = WindowTitle = Param = ParamLower = nullptr;
-  Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
-  option_flags = 0;
-  ExitStatus = 0;
-  console_window = nullptr;
-}
-
-void driver_run() {
-  ExitStatus = kExitInvalid;
-  find_console_window();
-  int mark = ws_mark();
-
+// Reads the parameters: the command text, the start folder, the title and the options. False where
+// the run ends here: the usage text was asked for, or a parameter is refused.
+bool read_command(int mark) {
   param_next(mark);
   string_assign(&CommandString, mark);
   if (string_equal(CommandString, L"/?") || is_empty(CommandString)) {
     write_usage();
     // An empty first parameter is a script's unset variable, not a call for help: no line was written.
     if (is_empty(CommandString) && param_count() > 0) process_exit_code = kExitInvalid;
-    return;
+    return false;
   }
 
   // Made absolute once the options have been checked: a known folder's name is looked up then. An
@@ -261,7 +250,7 @@ void driver_run() {
   string_assign(&InitialDir, mark);
   string_lower(InitialDir, mark);
   string_assign(&ParamLower, mark);
-  if (option_kind(ParamLower, mark)) return refuse(kUnknownFolderStart, InitialDir, kOptionTooEarly, mark);
+  if (option_kind(ParamLower, mark)) return refuse(kUnknownFolderStart, InitialDir, kOptionTooEarly, mark), false;
 
   option_flags = OPT_QUOTE;
   // Every parameter is read: scripts pass "" or an unset %TITLE% for the title, and options behind
@@ -301,23 +290,29 @@ void driver_run() {
       string_assign(&WindowTitle, mark);
       continue;
     }
-    return refuse(kInvalidOption, Param, "", mark);
+    return refuse(kInvalidOption, Param, "", mark), false;
   }
   // A temporary script is read in the console's code page, with nothing to strip: /batch stands alone.
   if ((option_flags & OPT_BATCH) && (option_flags & (OPT_BARE | OPT_UTF8))) {
-    return stop(decoded(option_flags & OPT_BARE ? kBareWithBatch : kUtf8WithBatch, mark), kExitInvalid);
+    return stop(decoded(option_flags & OPT_BARE ? kBareWithBatch : kUtf8WithBatch, mark), kExitInvalid), false;
   }
-  if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark);
-  if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark);
-  browse_root = RootDir;
-  browse_required = Required;
+  return true;
+}
+
+// The start folder and the root made absolute, and a desktop to show the dialog on. False where the
+// run ends here.
+bool prepare(int mark) {
+  if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark), false;
+  if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark), false;
   DWORD session = 1;  // where it cannot be read, the dialog is tried
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
-  if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), kExitUnanswered);
+  if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), kExitUnanswered), false;
+  return true;
+}
 
-  browse_placement.center = option_flags & OPT_CENTER;
-  browse_placement.over = console_window;
-  browse_modern_dialog = option_flags & OPT_MODERN;
+// Shows the dialog until it gives a folder the script can receive, or none: the outcome, the folder
+// in Folder.
+int choose_folder(int mark) {
   // A batch file and a capturing caller read the console's code page, unless the caller asked for
   // UTF-8. Either way the line must read back exactly: UTF-8 cannot hold a lone surrogate, which
   // would come back as U+FFFD, another folder. A console shows every name.
@@ -325,23 +320,22 @@ void driver_run() {
     output_encoding_mode = ENC_EXACT;
     output_code_page = option_flags & OPT_UTF8 ? CP_UTF8 : batch_code_page();
   }
-  browse_code_page = output_encoding_mode == ENC_EXACT && !output_is_console() ? output_code_page : 0;
-  int outcome;
-  // Checked again once the dialog has closed (what it held may have gone meanwhile, a typed name
-  // skipped the check, or a file came back): the dialog then opens again on that folder, where it
-  // says why. A name the code page loses after that is refused when the line is written.
-  for (;;) {
-    outcome = browse_for_folder(WindowTitle, InitialDir, mark);
-    string_assign(&Folder, mark);
-    if (outcome == BROWSE_NO_FOLDER) continue;
-    if (outcome != BROWSE_CHOSEN) break;
-    ws_append(Folder);
-    Refusal refusal = path_refusal(mark, static_cast<int>(string_length(Folder)), true);
-    ws_rewind(mark);
-    if (refusal == CHOOSABLE) break;
-    string_free(InitialDir);
-    string_dup(&InitialDir, Folder);
-  }
+  UINT code_page = output_encoding_mode == ENC_EXACT && !output_is_console() ? output_code_page : 0;
+  int outcome = browse({.title = WindowTitle,
+                        .start = InitialDir,
+                        .root = RootDir,
+                        .required = Required,
+                        .placement = {.center = option_flags & OPT_CENTER, .over = console_window},
+                        .modern = option_flags & OPT_MODERN,
+                        .timeout_ms = timeout_ms,
+                        .code_page = code_page},
+                       mark);
+  string_assign(&Folder, mark);
+  return outcome;
+}
+
+// Tells the script what came of the dialog: the line, a message, the exit status.
+void report(int outcome, int mark) {
   if (outcome == BROWSE_NO_DIALOG) {
     stop(decoded(kNoDialog, mark), kExitUnanswered);
   } else if (outcome == BROWSE_UNREADABLE) {
@@ -373,4 +367,23 @@ void driver_run() {
   }
   console_close();
   process_exit_code = ExitStatus;
+}
+
+}  // namespace
+
+void driver_clear() {
+  CommandString = InitialDir = RootDir = Required = WindowTitle = Param = ParamLower = nullptr;
+  Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
+  option_flags = 0;
+  timeout_ms = 0;
+  ExitStatus = 0;
+  console_window = nullptr;
+}
+
+void driver_run() {
+  ExitStatus = kExitInvalid;
+  find_console_window();
+  int mark = ws_mark();
+  if (!read_command(mark) || !prepare(mark)) return;
+  report(choose_folder(mark), mark);
 }

@@ -5,9 +5,9 @@
 
 #include "app/driver.h"
 #include "console/channel.h"
+#include "paths/paths.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
-#include "paths/paths.h"
 #include "strings/workspace.h"
 
 namespace {

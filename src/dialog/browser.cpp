@@ -12,14 +12,14 @@
 #include "dialog/shown_dialog.h"
 #include "dialog/time_limit.h"
 #include "dialog/tree_dialog.h"
-#include "runtime/frame.h"
-#include "runtime/memory.h"
 #include "paths/folders.h"
 #include "paths/paths.h"
+#include "runtime/frame.h"
+#include "runtime/memory.h"
 #include "strings/workspace.h"
 
 int com_initialized;
-int browse_modern_dialog;
+BrowseRequest browse_request;
 
 namespace {
 constexpr int kPathRoom = MAX_PATH;
@@ -51,7 +51,10 @@ bool desktop_visible(DWORD session) {
   return flags.dwFlags & WSF_VISIBLE;
 }
 
-int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start) {
+namespace {
+// One dialog, opened on initial_folder.
+int browse_once(const wchar_t* initial_folder, int start) {
+  const wchar_t* title = browse_request.title;
   if (!com_initialized) {
     com_initialized = 1;
     CoInitialize(nullptr);
@@ -64,7 +67,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   // Read by the callback's posted request too, so it lives until the dialog has returned. A
   // longer folder (its length counted without the trailing backslash) goes as an item ID list.
   int length = 0, root_length = 0;
-  wchar_t* root = browse_root ? folder_copy(browse_root, &root_length, 0) : nullptr;
+  wchar_t* root = browse_request.root ? folder_copy(browse_request.root, &root_length, 0) : nullptr;
   wchar_t* copy = folder_copy(initial_folder, &length, root_length);
   // A start folder that is gone (a script's last folder, say) opens on what is left of its path,
   // never above the root; one outside the root opens on the root.
@@ -93,7 +96,7 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   bool shown = false;
   if (root && !root_item) {
     hr = kCancelled;  // no dialog rather than one without its fence
-  } else if (browse_modern_dialog) {
+  } else if (browse_request.modern) {
     hr = browse_modern(title, start_item, root_item, &chosen);
     shown = dialog_gone();
   }
@@ -132,4 +135,26 @@ int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int s
   }
   folder_form(start);
   return outcome;
+}
+}  // namespace
+
+int browse(const BrowseRequest& request, int start) {
+  browse_request = request;
+  StringVar folder = nullptr;
+  string_dup(&folder, request.start);
+  int outcome;
+  while ((outcome = browse_once(folder, start)) == BROWSE_NO_FOLDER || outcome == BROWSE_CHOSEN) {
+    if (outcome == BROWSE_NO_FOLDER) continue;
+    int end = ws_mark();
+    Refusal refusal = path_refusal(start, (end - start) / 2, true);
+    ws_set_position(end);
+    if (refusal == CHOOSABLE) break;
+    string_dup(&folder, ws_text_at(start));
+  }
+  string_free(folder);
+  return outcome;
+}
+
+int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start) {
+  return browse({.title = title, .start = initial_folder}, start);
 }

@@ -3,11 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include "dialog/request.h"
+
 // Set on the first call, before COM is initialised for the dialog; never reset.
 extern int com_initialized;
-
-// Set for the file dialog in pick-folders mode; the tree dialog stands in where it cannot be shown.
-extern int browse_modern_dialog;
 
 enum BrowseOutcome {
   BROWSE_CANCELLED,   // by the user, or by Ctrl+C in the console
@@ -24,7 +23,11 @@ enum BrowseOutcome {
 // it since Windows Vista: a dialog there could never be answered.
 bool desktop_visible(DWORD session);
 
-// Leaves the chosen item's path, whole at any length, at start in the folder form (no trailing
-// backslash, a drive root whole), or the empty text for any other outcome; the position ends on the NUL.
-// A start folder outside browse_root opens on the root.
+// Shows the dialog the request asks for and leaves the chosen folder's path, whole at any length, at
+// start in the folder form (no trailing backslash, a drive root whole), or the empty text for any
+// other outcome; the position ends on the NUL. A start folder outside the root opens on the root. A
+// folder is checked again once the dialog has closed (what it held may have gone meanwhile, a typed
+// name skipped the check, or a file came back): the dialog then opens again on it, and says why.
+int browse(const BrowseRequest& request, int start);
+// The same for the tree alone, with no fence and no time limit.
 int browse_for_folder(const wchar_t* title, const wchar_t* initial_folder, int start);

@@ -5,17 +5,14 @@
 #include <shobjidl.h>
 #include <wchar.h>
 
+#include "dialog/request.h"
 #include "dialog/shell_items.h"
 #include "dialog/shown_dialog.h"
-#include "runtime/memory.h"
-#include "strings/conversion.h"
 #include "paths/folders.h"
 #include "paths/paths.h"
+#include "runtime/memory.h"
+#include "strings/conversion.h"
 #include "strings/workspace.h"
-
-const wchar_t* browse_root;
-const wchar_t* browse_required;
-UINT browse_code_page;
 
 namespace {
 
@@ -23,8 +20,8 @@ namespace {
 void tell_fence(HWND owner) {
   int mark = ws_mark();
   ws_append(L"Only ");
-  int length = folder_length(browse_root);  // C:\Work as the user wrote it; C:\ whole
-  string_copy_n(ws_reserve(length, ws_mark()), browse_root, length);
+  int length = folder_length(browse_request.root);  // C:\Work as the user wrote it; C:\ whole
+  string_copy_n(ws_reserve(length, ws_mark()), browse_request.root, length);
   ws_append(L" and the folders below it can be chosen");
   tell_over_dialog(owner, ws_text_at(mark));
   ws_rewind(mark);
@@ -32,8 +29,8 @@ void tell_fence(HWND owner) {
 
 // Whether the line's code page holds the path exactly: a best-fit letter would name another folder.
 bool fits_code_page(const wchar_t* path) {
-  if (!browse_code_page) return true;
-  char* exact = wide_to_code_page_exact(path, browse_code_page);
+  if (!browse_request.code_page) return true;
+  char* exact = wide_to_code_page_exact(path, browse_request.code_page);
   conv_free(exact);
   return exact;
 }
@@ -44,7 +41,7 @@ int append_patterns(int folder_mark, int length) {
   int named = 0;
   // C:\ as C:, so that C:\pattern follows.
   while (folder_mark >= 0 && length > 2 && ws_text_at(folder_mark)[length - 1] == L'\\') --length;
-  for (const wchar_t* pattern = browse_required; *pattern;) {
+  for (const wchar_t* pattern = browse_request.required; *pattern;) {
     int pattern_length = static_cast<int>(wcschr(pattern, L'|') - pattern);
     if (folder_mark < 0 || !folder_holds(folder_mark, length, pattern, pattern_length)) {
       if (named++) ws_append(L" and ");
@@ -56,16 +53,12 @@ int append_patterns(int folder_mark, int length) {
 }
 }  // namespace
 
-bool root_exists(const wchar_t* root) {
-  return folder_exists(root, folder_length(root));
-}
-
 bool inside_root(const wchar_t* path, int length) {
-  return !browse_root || is_inside(path, length, browse_root);
+  return !browse_request.root || is_inside(path, length, browse_request.root);
 }
 
 bool item_inside_root(IShellItem* item) {
-  if (!browse_root) return true;  // without a fence, a path that cannot be read whole is reported as such
+  if (!browse_request.root) return true;  // without a fence, a path that cannot be read whole is reported as such
   int mark = ws_mark();
   bool inside = append_item_path(item) == 1 && inside_root(ws_text_at(mark), (ws_mark() - mark) / 2);
   ws_rewind(mark);
@@ -73,7 +66,7 @@ bool item_inside_root(IShellItem* item) {
 }
 
 int append_requirement(int folder_mark, int length) {
-  if (!browse_required) return 0;
+  if (!browse_request.required) return 0;
   int mark = ws_mark();
   ws_append(L"The folder must hold ");
   int named = append_patterns(folder_mark, length);
@@ -87,7 +80,7 @@ Refusal path_refusal(int mark, int length, bool search) {
   if (!fits_code_page(path)) return NAME_UNFIT;
   if (!is_usable_path(path, length)) return NAME_STRIPPED;
   // A server that does not answer holds the thread for the network's whole timeout.
-  if (!search && (browse_required || is_remote_path(path))) return UNCHECKED;
+  if (!search && (browse_request.required || is_remote_path(path))) return UNCHECKED;
   if (!folder_exists(path, length)) return NO_FOLDER;
   return search && append_requirement(mark, length) ? LACKS_PATTERN : CHOOSABLE;
 }
@@ -103,12 +96,12 @@ int append_fence_line(Refusal refusal, bool looking) {
   int mark = ws_mark();
   if (refusal == NAME_UNFIT) {
     wchar_t number[12];
-    wsprintfW(number, L"%u", browse_code_page);
+    wsprintfW(number, L"%u", browse_request.code_page);
     ws_append(L"This folder's name cannot be written in code page ");
     ws_append(number);
   } else if (refusal == NAME_STRIPPED) {
     ws_append(L"Windows drops the dot or blank this folder's name ends in");
-  } else if (looking && browse_required) {
+  } else if (looking && browse_request.required) {
     ws_append(L"Looking for ");
     append_patterns(-1, 0);
     ws_append(L"\x2026");

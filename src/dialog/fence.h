@@ -5,22 +5,12 @@
 
 struct IShellItem;
 
-// The root folder with one trailing backslash, made absolute; null: no fence.
-extern const wchar_t* browse_root;
-// The patterns a chosen folder must hold, each followed by '|'; null: none.
-extern const wchar_t* browse_required;
-// The code page the line is written in where it must hold the path exactly (/batch and /bare into a
-// file or a pipe); 0: any path.
-extern UINT browse_code_page;
-
 // Why a selection cannot be chosen: no folder on disk behind it (This PC, a library, a file, a .zip),
 // outside the root, a path the line's code page cannot hold, a name that ends in a dot or a blank (a
 // script would open another folder), or a pattern it lacks; UNCHECKED: what
 // could wait on a server is left for a check once the selection holds still.
 enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, NAME_STRIPPED, LACKS_PATTERN, UNCHECKED };
 
-// Whether the root, with its trailing backslash, names a folder that exists (or one we may not read).
-bool root_exists(const wchar_t* root);
 // Whether the path's first length characters name the root or a folder below it, compared as the
 // file system compares names: ordinally, ignoring case, whole components (C:\Work2 is not in C:\Work).
 bool inside_root(const wchar_t* path, int length);

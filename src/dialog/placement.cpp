@@ -1,8 +1,6 @@
 // Dialog placement: centred over a window that shows something, or over the work area.
 #include "dialog/placement.h"
 
-BrowsePlacement browse_placement;
-
 HWND own_foreground_window() {
   HWND window = GetForegroundWindow();
   if (!window) return nullptr;

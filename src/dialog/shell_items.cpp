@@ -4,9 +4,9 @@
 #include <objbase.h>
 #include <wchar.h>
 
+#include "paths/paths.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
-#include "paths/paths.h"
 #include "strings/workspace.h"
 
 Shell shell;

@@ -2,6 +2,7 @@
 #include "dialog/shown_dialog.h"
 
 #include "dialog/placement.h"
+#include "dialog/request.h"
 #include "runtime/frame.h"
 
 IFileDialog* shown_file_dialog;
@@ -33,7 +34,7 @@ void dialog_shown(HWND window) {
   // A full barrier, paired with the Ctrl+C handler's: one of the two always sees the other.
   InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&shown_window), window);
   was_shown = true;
-  if (browse_placement.center) place_centred(window, browse_placement.over);
+  if (browse_request.placement.center) place_centred(window, browse_request.placement.over);
   // Where Windows refuses (another program has the foreground), it flashes the dialog's taskbar button.
   SetForegroundWindow(window);
   if (console_interrupted) cancel_shown_dialog();

@@ -1,9 +1,9 @@
 // The time limit of a dialog nobody answers, with a last resort for a dialog that cannot close.
 #include "dialog/time_limit.h"
 
+#include "dialog/request.h"
 #include "dialog/shown_dialog.h"
 
-UINT browse_timeout_ms;
 bool timed_out;
 
 namespace {
@@ -25,9 +25,9 @@ void CALLBACK end_unanswered(void*, BOOLEAN) { TerminateProcess(GetCurrentProces
 
 // A thread timer: every modal loop on the thread dispatches it, whichever window is active.
 void limit_start() {
-  if (!browse_timeout_ms) return;
-  limit_timer = SetTimer(nullptr, 0, browse_timeout_ms, time_is_up);
-  CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, browse_timeout_ms + kGraceMs, 0,
+  if (!browse_request.timeout_ms) return;
+  limit_timer = SetTimer(nullptr, 0, browse_request.timeout_ms, time_is_up);
+  CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, browse_request.timeout_ms + kGraceMs, 0,
                         WT_EXECUTEONLYONCE);
 }
 

@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// Milliseconds from just before a dialog shows until it closes unanswered; 0: no limit. A dialog that
-// cannot close then (a box over it) ends the process with kExitUnanswered half a second later.
-extern UINT browse_timeout_ms;
 constexpr UINT kExitUnanswered = 2;
 // Set when the limit closed the dialog; cleared once its outcome is known.
 extern bool timed_out;

@@ -9,6 +9,7 @@
 #include "dialog/fence.h"
 #include "dialog/guard.h"
 #include "dialog/placement.h"
+#include "dialog/request.h"
 #include "dialog/shell_items.h"
 #include "dialog/shown_dialog.h"
 #include "dialog/time_limit.h"
@@ -199,7 +200,7 @@ HRESULT browse_classic(const wchar_t* script_title, Preselection* preselection, 
   // sizes its text for the first one it shows.
   title = script_title ? script_title : L"";
   int mark = ws_mark();
-  if (browse_code_page && !browse_required) ws_append(*title ? L" \n" : L" ");
+  if (browse_request.code_page && !browse_request.required) ws_append(*title ? L" \n" : L" ");
   append_heading(CHOOSABLE, false);
   string_dup(&first_heading, ws_text_at(mark));
   ws_rewind(mark);
@@ -250,7 +251,7 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
   }
   if (message != BFFM_INITIALIZED) return 0;
   // Found by its text: the dialog's controls have no documented numbers.
-  if (browse_required || browse_code_page) heading = FindWindowExW(window, nullptr, L"Static", first_heading);
+  if (browse_request.required || browse_request.code_page) heading = FindWindowExW(window, nullptr, L"Static", first_heading);
   int mark = ws_mark();
   if (heading) SetWindowTextW(heading, append_heading(CHOOSABLE, false));
   ws_rewind(mark);

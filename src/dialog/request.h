@@ -1,0 +1,29 @@
+// What the folder dialog is asked to show and let the user choose: one value, handed to it whole.
+#pragma once
+#include <windows.h>
+
+// Where the dialog opens. With center set, it is centred over `over` (or over the work area of the
+// primary monitor when that is null) and kept wholly on that monitor's work area; otherwise the
+// system places it.
+struct BrowsePlacement {
+  int center = 0;
+  HWND over = nullptr;
+};
+
+struct BrowseRequest {
+  const wchar_t* title = nullptr;
+  const wchar_t* start = nullptr;     // the start folder, in the folder form
+  const wchar_t* root = nullptr;      // the only folder, with those below it, that may be chosen; null: any
+  const wchar_t* required = nullptr;  // the patterns a chosen folder must hold, each followed by '|'; null: none
+  BrowsePlacement placement = {};
+  int modern = 0;  // the file dialog in pick-folders mode; the tree stands in where it cannot be shown
+  // Milliseconds from just before a dialog shows until it closes unanswered; 0: no limit. A dialog
+  // that cannot close then (a box over it) ends the process with kExitUnanswered half a second later.
+  UINT timeout_ms = 0;
+  // The code page the line is written in where it must hold the path exactly (/batch and /bare into a
+  // file or a pipe); 0: any path.
+  UINT code_page = 0;
+};
+
+// The request of the dialog being shown, for its callbacks; browse() sets it for the whole call.
+extern BrowseRequest browse_request;
