@@ -37,9 +37,7 @@ void compose_command_line(int mark) {
   // cmd.exe cannot make a network folder current and would run on where it was; pushd maps a
   // drive letter and enters it.
   if (plain_cd && is_network_path(Folder)) string_dup(&CommandString, L"pushd");
-  string_mid(Folder, 2, 1, mark);
-  bool has_drive = ws_take_equal(mark, L":");
-  if (plain_cd && has_drive) {
+  if (plain_cd && is_drive_path(Folder, static_cast<int>(string_length(Folder)))) {
     string_left(Folder, 2, mark);
     string_upper(ws_text_at(mark), mark);
     string_assign(&FolderDrive, mark);
