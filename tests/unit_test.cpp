@@ -11,12 +11,10 @@
 #include "runtime/lists.h"
 #include "runtime/objects.h"
 #include "strings/conversion.h"
-#include "strings/functions.h"
+#include "paths/folders.h"
 #include "paths/paths.h"
+#include "strings/functions.h"
 #include "strings/workspace.h"
-
-// From dialog/shell_items.h, whose shell headers clash with the driver's variable Folder.
-int nearest_existing_folder(const wchar_t* path, int length);
 
 namespace {
 struct Workspace : ::testing::Test {
@@ -29,12 +27,24 @@ struct Workspace : ::testing::Test {
   }
 };
 
+// Writes count x's and a NUL; the count.
+DWORD xs(wchar_t* to, DWORD count) { return wmemset(to, L'x', count), to[count] = 0, count; }
+std::wstring xs() { return std::wstring(300, L'x'); }
+// 300 x's from a call that answers a short buffer with the size it needs, NUL included (a path's), from one
+// that fills what fits and gives the whole length (a console title's), and from one that fails.
+DWORD sized(const wchar_t*, wchar_t* to, DWORD room) { return room > 300 ? xs(to, 300) : 301; }
+DWORD filled(const wchar_t*, wchar_t* to, DWORD room) { return xs(to, std::min(room - 1, 300ul)), 300; }
+DWORD failed(const wchar_t*, wchar_t*, DWORD) { return 0; }
+
 const std::pair<void (*)(int start), std::wstring> kProduced[] = {
     {[](int s) { string_space(-5, s); }, L""},
     {[](int s) { string_left(L"abc", 9, s); }, L"abc"},
     {[](int s) { string_mid(L"abc", 0, 2, s); }, L"ab"},  // 0 counts as 1
     {[](int s) { string_mid(L"abc", 5, 2, s); }, L""},
     {[](int s) { string_mid(L"abc", 2, 10, s); }, L"bc"},
+    {[](int s) { ws_ask(sized, nullptr, s); }, xs()},
+    {[](int s) { ws_ask(filled, nullptr, s); }, xs()},
+    {[](int s) { ws_ask(failed, nullptr, s); }, L""},
 };
 
 std::vector<ObjectId> released;

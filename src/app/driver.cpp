@@ -139,7 +139,14 @@ void find_console_window() {
     return;
   }
   int mark = ws_mark();
-  auto title = [](const wchar_t*, wchar_t* buffer, DWORD room) { return GetConsoleTitleW(buffer, room); };
+  auto title = [](const wchar_t*, wchar_t* buffer, DWORD room) {
+    SetLastError(ERROR_SUCCESS);  // an empty title gives 0 too, and leaves the error as it was
+    DWORD length = GetConsoleTitleW(buffer, room);
+    // Windows 10 1703 fails a short buffer instead of filling what fits: ask with twice the room, up to
+    // the 64 Ki characters no title reaches.
+    bool short_buffer = !length && room < 0x10000 && GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+    return short_buffer ? 2 * room : length;
+  };
   if (!ws_ask(title, nullptr, mark)) return ws_rewind(mark);
   string_assign(&ConsoleTitle, mark);
   console_window = FindWindowW(nullptr, ConsoleTitle);

@@ -149,9 +149,11 @@ int browse(const BrowseRequest& request, int start) {
     Refusal refusal = path_refusal(start, (end - start) / 2, true);
     ws_set_position(end);
     if (refusal == CHOOSABLE) break;
+    string_free(folder);
     string_dup(&folder, ws_text_at(start));
   }
   string_free(folder);
+  browse_request = {};  // its texts belong to the caller, which may change them once the dialog is gone
   return outcome;
 }
 
