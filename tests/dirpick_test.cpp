@@ -18,11 +18,11 @@ std::wstring documented_usage() {
 
 // %W: the folder Work, %R: the test folder, %N and %B: odd folders, %U: the banner and usage text, %H: a name
 // the code page cannot hold, %P: /bare with /batch, %a: \x00C4pfel, %p: Projects in the moved Documents, %2: Work2
-// typed from Work. A row: the command line, its working folder, the button pressed (Press unless it names one)
-// once the dialog shows out's folder, having typed type line by line, where the output goes; then the exit
-// code, out (UTF-8, or the OEM code page when oem), err (UTF-16), whether OK was on when the dialog was answered
-// (Any: not checked), what each box that refused a typed name said, a static text the dialog shows, and the
-// fenced top folder the tree's selection starts with (empty: not checked).
+// typed from Work. A row: the command line, its working folder, the button pressed (the table's Press unless the
+// row names one) once the dialog shows out's folder, having typed type line by line, where the output goes; then
+// the exit code, out (UTF-8, or the OEM code page when oem), err (UTF-16), whether OK was on when the dialog was
+// answered (On unless the row says; Any: not checked), what each box that refused a typed name said, a static
+// text the dialog shows, and the fenced top folder the tree's selection starts with (empty: not checked).
 enum Answer { Nobody = 0, Ok = IDOK, Cancel = IDCANCEL, CtrlC = kCtrlC };
 enum Okay { Any, On, Off };
 template <int Press>
