@@ -93,9 +93,10 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
       return ws_rewind(0), result;
     };
     EXPECT_EQ(work, browse(IDOK)) << "without a trailing backslash";
+    EXPECT_EQ(L"", browse(IDCANCEL)) << "a second dialog on the thread, cancelled";
     EXPECT_NE(0, browse_callback(nullptr, BFFM_VALIDATEFAILEDW, 0, 0)) << "a typed name that is no folder";
     EXPECT_TRUE(desktop_visible(1) && !desktop_visible(0)) << "session 0, the services', shows nobody a dialog";
-    // One CoUninitialize balances the one CoInitialize; after a second, the apartment would stay.
+    // One CoUninitialize balances the one CoInitialize of two dialogs; after a second, the apartment would stay.
     CoUninitialize();
     after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CoUninitialize();
