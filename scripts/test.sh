@@ -21,7 +21,7 @@ wineserver -p </dev/null >/dev/null 2>&1
 scripts/wine-run "$build/bin/channel_probe.exe" exit 0 </dev/null >/dev/null 2>&1
 
 status=0
-# Three at a time on two cores: the suites spend much of their time waiting on Wine and on time limits.
-ctest --test-dir "$build" -j3 --output-on-failure || status=$?
+# Four at a time on two cores: the suites spend much of their time waiting on Wine and on time limits.
+ctest --test-dir "$build" -j4 --output-on-failure || status=$?
 wineserver -k 2>/dev/null || true
 exit $status
