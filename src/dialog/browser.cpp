@@ -24,10 +24,9 @@ BrowseRequest browse_request;
 namespace {
 constexpr int kPathRoom = MAX_PATH;
 
-// A heap copy of the folder without its trailing backslash (a drive root keeps it), with room to
-// spare; its length.
+// A heap copy of the folder, which comes in the folder form, with room to spare; its length.
 wchar_t* folder_copy(const wchar_t* folder, int* length, int room) {
-  *length = folder_length(folder);
+  *length = static_cast<int>(wcslen(folder ? folder : L""));
   int size = (*length > room ? *length : room) + kPathRoom;
   auto* copy = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * size, HEAP_ZERO_MEMORY));
   if (*length) memcpy(copy, folder, sizeof(wchar_t) * *length);

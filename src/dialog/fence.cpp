@@ -20,8 +20,7 @@ namespace {
 void tell_fence(HWND owner) {
   int mark = ws_mark();
   ws_append(L"Only ");
-  int length = folder_length(browse_request.root);  // C:\Work as the user wrote it; C:\ whole
-  string_copy_n(ws_reserve(length, ws_mark()), browse_request.root, length);
+  ws_append(browse_request.root);  // in the folder form: C:\Work, C:\ whole
   ws_append(L" and the folders below it can be chosen");
   tell_over_dialog(owner, ws_text_at(mark));
   ws_rewind(mark);
