@@ -168,11 +168,13 @@ TEST(ResultLine, FoldersNoDialogGivesAndTheOutOfMemoryExit) {
 }
 
 // Past a gone part or a file, a drive root kept whole; unchanged where nothing on the path exists; no
-// start folder at all where a server does not answer.
+// start folder at all where a server does not answer. A folder's form drops a last backslash but a root's.
 TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
   for (auto [path, length] : {std::pair{L"C:\\windows\\Gone\\Deeper", 10}, {L"C:\\windows\\win.ini", 10},
                               {L"C:\\Gone", 3}, {L"Q:\\Gone", 7}, {L"\\\\nowhere\\share\\a", 0}})
     EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
+  for (auto [folder, length] : {std::pair{L"\\\\?\\C:\\", 7}, {L"\\\\server\\share\\", 14}, {L"C:\\Work\\", 7}})
+    EXPECT_EQ(length, folder_length(folder)) << encoded(folder) << ": a drive's root alone keeps its backslash";
 }
 
 // A wildcard matches the long name alone (the search also matches 8.3 aliases), letters in any case, and

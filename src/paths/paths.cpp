@@ -46,7 +46,9 @@ bool is_inside(const wchar_t* path, int length, const wchar_t* folder) {
 
 int folder_length(const wchar_t* folder) {
   int length = static_cast<int>(wcslen(folder ? folder : L""));
-  return length > kDriveRootLength && folder[length - 1] == L'\\' ? length - 1 : length;
+  // A drive's root keeps its backslash in any form: C: is the drive's current folder, \\?\C: its volume.
+  bool cut = length > 1 && folder[length - 1] == L'\\' && folder[length - 2] != L':';
+  return cut ? length - 1 : length;
 }
 
 void ensure_trailing_backslash(StringVar* variable) {
