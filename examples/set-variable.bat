@@ -1,10 +1,11 @@
 @echo off
 rem Stores a folder the user picks in the variable TARGET, without changing the current folder.
-rem Exit code 0: stored; 1: cancelled; 2: no folder (nobody answered, refused, or not found).
+rem Exit code 0: stored; 1: cancelled; 2: no folder (nobody answered, refused, failed or not found).
 set "DIRPICK_CMD=%TEMP%\dirpick-%RANDOM%.cmd"
 set "TARGET="
 dirpick "set TARGET=" "%~1" "Where should the files go?" /batch > "%DIRPICK_CMD%"
 if errorlevel 2 goto failed
+if not errorlevel 0 goto failed
 if errorlevel 1 goto cancelled
 call "%DIRPICK_CMD%"
 del "%DIRPICK_CMD%"
@@ -13,7 +14,7 @@ exit /b 0
 
 :failed
 del "%DIRPICK_CMD%"
-echo No target: nobody answered, or Dirpick refused the call or was not found 1>&2
+echo No target: nobody answered, or Dirpick refused the call, failed or was not found 1>&2
 exit /b 2
 :cancelled
 del "%DIRPICK_CMD%"

@@ -54,6 +54,10 @@ check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "$s
 check "a folder gone before the call (a stand-in writes its line) is no success" "exit=3" \
   "$(example 0 cd-to-picked.bat 'C:\Gone' "$stand_in")"
 check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
+for script in cd-to-picked pushd-to-picked set-variable; do  # exit codes 255 and 2 say no folder
+  check "$script: a crash is no success" "exit=$([ $script = cd-to-picked ] && echo 255 || echo 2)" \
+    "$(example 0 $script.bat crash "$stand_in")"
+done
 check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "$o" "$s")" \
   "$(example 1 pushd-to-picked.bat)"
 check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$o")" "$(example 1 set-variable.bat)"
