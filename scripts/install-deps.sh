@@ -10,6 +10,7 @@ packages=(
   xdotool                      # drives the real dialog
   tmux                         # a real console for the WriteConsoleW path
   cmake make
+  ninja-build                  # the second build of the reproducibility test
   googletest                   # built from source with the cross compiler
   imagemagick x11-apps         # screenshots of the dialog (xwd, convert)
   time                         # peak memory in the benchmarks
