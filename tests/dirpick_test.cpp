@@ -117,7 +117,7 @@ const Row<Ok> kDialogRows[] = {  // each shows a dialog
   {.cmd = L"dirpick cd C:\\windows T /root:c:\\", .out = L"cd \"C:\\windows\"\r\n", .top = L"C:\\"},
   {.cmd = L"dirpick cd %S T /modern /root:C:\\", .type = L"Z:\\\n%S", .out = L"cd \"%S\"\r\n", .boxes = L"Only C:\\%Z"},
   {.cmd = L"dirpick cd \"%T\\%C\" Pick /root:%T", .out = L"cd \"%G\\%C\"\r\n", .top = L"\\Long Folder Name Here\\"},
-  {.cmd = L"dirpick cd \"%G\" Pick /modern /root:%T", .type = L"%C", .out = L"cd \"%G\\%C\"\r\n"},
+  {.cmd = L"dirpick cd \"%G\" Pick /modern /root:%T", .type = L"%C", .out = L"cd \"%G\\%C\"\r\n", .text = L"Pick|"},
   {.cmd = L"dirpick cd shell:Contacts", .out = L"cd \"%R\"\r\n"},
   {.cmd = L"dirpick - \"%W\\Gone\" T /require:Inner /bare", .out = L"%W\r\n", .oem = true},
   {.cmd = L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd /batch", .out = L"cd \"%W\"\r\n", .oem = true},

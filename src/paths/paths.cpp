@@ -136,8 +136,10 @@ bool is_inside_pattern(const wchar_t* pattern) {
       wild = wild || *p == L'*' || *p == L'?';
       continue;
     }
-    auto length = static_cast<int>(p - part);  // empty: a leading backslash, a server path, a doubled separator
-    if (!length || (part[0] == L'.' && (length == 1 || (length == 2 && part[1] == L'.')))) return false;
+    // Empty: a leading backslash, a server path, a doubled separator. . and .. end in a dot: refused
+    // below with the names Windows strips.
+    auto length = static_cast<int>(p - part);
+    if (!length) return false;
     if (is_impossible_name(part, length, wild)) return false;
     if (!*p) return true;
     if (wild) return false;
