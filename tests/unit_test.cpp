@@ -173,7 +173,8 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
   for (auto [path, length] : {std::pair{L"C:\\windows\\Gone\\Deeper", 10}, {L"C:\\windows\\win.ini", 10},
                               {L"C:\\Gone", 3}, {L"Q:\\Gone", 7}, {L"\\\\nowhere\\share\\a", 0}})
     EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
-  for (auto [folder, length] : {std::pair{L"\\\\?\\C:\\", 7}, {L"\\\\server\\share\\", 14}, {L"C:\\Work\\", 7}})
+  for (auto [folder, length] : {std::pair{L"\\\\?\\C:\\", 7}, {L"\\\\.\\Volume{0}\\", 14}, {L"\\\\server\\share\\", 14},
+                                {L"\\\\?\\UNC\\s\\x\\", 11}, {L"C:\\Work\\", 7}, {L"C:\\", 3}})
     EXPECT_EQ(length, folder_length(folder)) << encoded(folder) << ": a drive's root alone keeps its backslash";
 }
 

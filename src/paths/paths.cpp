@@ -46,9 +46,12 @@ bool is_inside(const wchar_t* path, int length, const wchar_t* folder) {
 
 int folder_length(const wchar_t* folder) {
   int length = static_cast<int>(wcslen(folder ? folder : L""));
-  // A drive's root keeps its backslash in any form: C: is the drive's current folder, \\?\C: its volume.
-  bool cut = length > 1 && folder[length - 1] == L'\\' && folder[length - 2] != L':';
-  return cut ? length - 1 : length;
+  if (length < 2 || folder[length - 1] != L'\\') return length;
+  // A root keeps its backslash in any form: C: is the drive's current folder, and \\?\C: or
+  // \\?\Volume{...} (a device path of one part) the volume itself.
+  bool device = folder[0] == L'\\' && folder[1] == L'\\' && !is_network_path(folder);
+  bool root = folder[length - 2] == L':' || (device && length > 4 && !wmemchr(folder + 4, L'\\', length - 5));
+  return root ? length : length - 1;
 }
 
 void ensure_trailing_backslash(StringVar* variable) {
