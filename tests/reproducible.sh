@@ -9,8 +9,7 @@ cd "$(dirname "$0")/.."
 # The tracked files; a copy of a checkout without its history (a mutation run's) gives all but builds.
 git ls-files -z 2>/dev/null | xargs -0r cp --parents -t "$copy" ||
   tar --exclude=./build --exclude='./build-*' --exclude=./dist -cf - . | tar -C "$copy" -xf -
-# Ninja where the tree has Make: the generator is no input to the bytes either, and it spends a fifth
-# less on its own bookkeeping.
+# Ninja where the tree has Make: the generator is no input to the bytes either, and it costs less.
 cmake -G Ninja -S "$copy" -B "$copy/build" -DCMAKE_BUILD_TYPE=Release -DDIRPICK_TESTS=OFF >/dev/null
 # One core: the suites beside it answer dialogs against their own time bounds. Not at a low priority,
 # which other programs that keep the machine busy would starve.

@@ -175,7 +175,7 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
     EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
   for (auto [folder, length] : {std::pair{L"\\\\?\\C:\\", 7}, {L"\\\\.\\Volume{0}\\", 14}, {L"\\\\server\\share\\", 14},
                                 {L"\\\\?\\UNC\\s\\x\\", 11}, {L"C:\\Work\\", 7}, {L"C:\\", 3}})
-    EXPECT_EQ(length, folder_length(folder)) << encoded(folder) << ": a drive's root alone keeps its backslash";
+    EXPECT_EQ(length, folder_length(folder)) << encoded(folder) << ": a root, in any form, keeps its backslash";
 }
 
 // A wildcard matches the long name alone (the search also matches 8.3 aliases), letters in any case, and

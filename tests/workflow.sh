@@ -30,10 +30,8 @@ check() {  # name expected actual; a failing row, with what Wine said meanwhile,
 # The C++ tests' answerer: once the next dialog shows the folder (or the typed name), it presses the
 # button (1 OK, 2 Cancel) and waits for the dialog to close; it prints the dialog's centre "x y".
 answer() { wine "$build/bin/answer.exe" "$@" 2>/dev/null | tr -d '\r'; }  # row button folder [name]
-win() {  # the folders here lie on the prefix's C:, whose names need no Wine process to work out
-  local below=${1#"$WINEPREFIX/drive_c"}
-  [ "$below" != "$1" ] && echo "C:${below//\//\\}" || winepath -w "$1" 2>/dev/null
-}
+# A folder on the prefix's C: is named from its path, with no Wine process to start; anything else asks Wine.
+win() { local c=${1#"$WINEPREFIX/drive_c"}; [ "$c" != "$1" ] && echo "C:${c//\//\\}" || winepath -w "$1" 2>/dev/null; }
 run_bat() {  # button pick folder line...: runs the lines as a batch file in the folder, the dialog answered
   printf '%s\r\n' '@echo off' "${@:4}" >"$work/run.bat"
   [ "$1" = 0 ] || answer "${*:4}" "$1" "$(win "$2")" >&2 &
@@ -57,10 +55,8 @@ check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "$s
 check "a folder gone before the call (a stand-in writes its line) is no success" "exit=3" \
   "$(example 0 cd-to-picked.bat 'C:\Gone' "$stand_in")"
 check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
-for script in cd-to-picked pushd-to-picked set-variable; do  # exit codes 255 and 2 say no folder
-  check "$script: a crash is no success" "exit=$([ $script = cd-to-picked ] && echo 255 || echo 2)" \
-    "$(example 0 $script.bat crash "$stand_in")"
-done
+for row in cd-to-picked=255 pushd-to-picked=2 set-variable=2; do  # a crash's negative code says no folder
+  check "${row%=*}: a crash is no success" "exit=${row#*=}" "$(example 0 "${row%=*}.bat" crash "$stand_in")"; done
 check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "$o" "$s")" \
   "$(example 1 pushd-to-picked.bat)"
 check "set stores the folder" "$(printf 'Target is "%s"\nexit=0' "$o")" "$(example 1 set-variable.bat)"
