@@ -193,6 +193,13 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
                       {L"ab\x00AD" L"c", L"abc"}})
     for (std::wstring path : {make(base + L"\\" + a), make(base + L"\\" + b)})
       rows.push_back({item_of_long_folder(path.data(), static_cast<int>(path.size())), 1, path});
+  static ItemOfPathFn parse = shell.item_of_path;  // a shell that parses the drive root alone: walked from there
+  shell.item_of_path = [](PCWSTR path, IBindCtx* c, REFIID id, void** out) {
+    return wcscmp(path, L"C:\\") ? E_FAIL : parse(path, c, id, out);
+  };
+  std::wstring from_root = make(base + L"\\from-the-root");
+  rows.push_back({item_of_long_folder(from_root.data(), static_cast<int>(from_root.size())), 1, from_root});
+  shell.item_of_path = parse;
   for (auto [item, read, path] : rows) {
     EXPECT_EQ(read, item ? append_item_path(item) : 2) << encoded(path);
     EXPECT_EQ(path, std::wstring(ws_text_at(0), static_cast<size_t>(workspace_position / 2)));

@@ -57,8 +57,8 @@ IShellItem* item_of_long_folder(wchar_t* path, int length) {
     wchar_t after = path[end + 1];
     path[end + 1] = 0;
     int cut = folder_length(path);  // the folder form: a root keeps its backslash
+    path[end + 1] = after;          // first: a root's cut lies there
     wchar_t kept = path[cut];
-    path[end + 1] = after;
     path[cut] = 0;
     if (FAILED(shell.item_of_path(path, nullptr, IID_PPV_ARGS(&item)))) item = nullptr;
     path[cut] = kept;
@@ -90,6 +90,7 @@ IShellItem* item_of_long_folder(wchar_t* path, int length) {
       children->Release();
     }
     if (folder) folder->Release();
+    if (to < length) path[to] = L'\\';  // the caller's path stays whole
     if (!found) break;
     item->Release();
     item = found;
