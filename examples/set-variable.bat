@@ -8,6 +8,7 @@ if errorlevel 2 goto failed
 if not errorlevel 0 goto failed
 if errorlevel 1 goto cancelled
 call "%DIRPICK_CMD%"
+if not defined TARGET goto failed
 del "%DIRPICK_CMD%"
 echo Target is %TARGET%
 exit /b 0

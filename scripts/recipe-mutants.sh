@@ -18,6 +18,7 @@ plant cd-unquoted examples/cd-to-picked.bat 's/echo Now in "%CD%"/echo Now in %C
 plant cd-unchecked examples/cd-to-picked.bat 's/if errorlevel 1 goto unentered\r?\n//'
 plant cd-crash-passes examples/cd-to-picked.bat 's/if not errorlevel 0 goto refused\r?\n//'
 plant set-crash-passes examples/set-variable.bat 's/if not errorlevel 0 goto failed\r?\n//'
+plant set-unset-passes examples/set-variable.bat 's/if not defined TARGET goto failed\r?\n//'
 plant pushd-unquoted examples/pushd-to-picked.bat 's/echo Working in "%CD%"/echo Working in %CD%/'
 plant forf-quotes examples/capture-folder.bat 's/\x27""(%%DIRPICK%%".*)"\x27\)/\x27"$1\x27)/'
 plant forf-cd examples/capture-folder.bat 's/"%%DIRPICK%%" - \. /"%%DIRPICK%%" - "%CD%" /'

@@ -309,6 +309,7 @@ const Combo kCombos[] = {
   {.start = L"%J", .opt = L"", .answer = Cancel, .shows = L"%J"},
   {.start = L"%J", .opt = L"/timeout:60 /center", .answer = CtrlC, .shows = L"%J"},
   {.start = L"%J", .opt = L"/timeout:2 /batch", .answer = Nobody, .shows = L"%J"},
+  {.start = L"%W", .opt = L"/root:%W2 /require:*", .answer = Cancel, .shows = L"%W2", .ok = 0},  // a root lacking it
 };
 
 // Each row keeps the invariants: exit 1 only after a cancel, 2 only unanswered and then up until shortly before

@@ -55,6 +55,8 @@ check "a cancel stays in place" "$(printf 'Cancelled, still in "%s"\nexit=1' "$s
 check "a folder gone before the call (a stand-in writes its line) is no success" "exit=3" \
   "$(example 0 cd-to-picked.bat 'C:\Gone' "$stand_in")"
 check "a refusal is no cancel" "exit=255" "$(example 0 cd-to-picked.bat /batch)"
+check "set-variable: a script that sets nothing (the stand-in writes no line) is no success" "exit=2" \
+  "$(example 0 set-variable.bat 'C:\Gone' "$stand_in")"
 for row in cd-to-picked=255 pushd-to-picked=2 set-variable=2; do  # a crash's negative code says no folder
   check "${row%=*}: a crash is no success" "exit=${row#*=}" "$(example 0 "${row%=*}.bat" crash "$stand_in")"; done
 check "pushd enters, popd returns" "$(printf 'Working in "%s"\nBack in "%s"\nexit=0' "$o" "$s")" \
