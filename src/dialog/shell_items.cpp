@@ -54,10 +54,7 @@ IShellItem* item_of_long_folder(wchar_t* path, int length) {
   int end = kWholePathMax + 1;
   while (!item && --end >= kDriveRootLength - 1) {
     if (path[end] != L'\\') continue;
-    wchar_t after = path[end + 1];
-    path[end + 1] = 0;
-    int cut = folder_length(path);  // the folder form: a root keeps its backslash
-    path[end + 1] = after;          // first: a root's cut lies there
+    int cut = folder_length(path, end + 1);  // the folder form: a root keeps its backslash
     wchar_t kept = path[cut];
     path[cut] = 0;
     if (FAILED(shell.item_of_path(path, nullptr, IID_PPV_ARGS(&item)))) item = nullptr;

@@ -44,8 +44,8 @@ bool is_inside(const wchar_t* path, int length, const wchar_t* folder) {
   return length == parent || path[parent] == L'\\';
 }
 
-int folder_length(const wchar_t* folder) {
-  int length = static_cast<int>(wcslen(folder ? folder : L""));
+int folder_length(const wchar_t* folder, int length) {
+  if (length < 0) length = static_cast<int>(wcslen(folder ? folder : L""));
   if (length < 2 || folder[length - 1] != L'\\') return length;
   // A root keeps its backslash in any form: C: is the drive's current folder, and \\?\C: or
   // \\?\Volume{...} (a device path of one part) the volume itself.

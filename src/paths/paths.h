@@ -35,8 +35,9 @@ void long_form(const wchar_t* path, int length, wchar_t* asked);
 // system compares names, whole components (C:\Work2 is not in C:\Work); a trailing backslash of the
 // folder's is left out.
 bool is_inside(const wchar_t* path, int length, const wchar_t* folder);
-// The length of a folder's path without its trailing backslash; a drive root keeps it (C:\\).
-int folder_length(const wchar_t* folder);
+// The length of a folder's path (its first length characters; all when -1) without its trailing
+// backslash, which a root keeps: C:\, \\?\C:\ and \\?\Volume{...}\ (a device path of one part).
+int folder_length(const wchar_t* folder, int length = -1);
 // Puts the folder built since mark in the one form the program holds a folder in, from the moment it
 // is resolved until the line is written: without a trailing backslash, a drive root whole (C:\\).
 void folder_form(int mark);
