@@ -193,7 +193,8 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
                       {L"ab\x00AD" L"c", L"abc"}})
     for (std::wstring path : {make(base + L"\\" + a), make(base + L"\\" + b)})
       rows.push_back({item_of_long_folder(path.data(), static_cast<int>(path.size())), 1, path});
-  static ItemOfPathFn parse = shell.item_of_path;  // a shell that parses the drive root alone: walked from there
+  static ItemOfPathFn parse;  // a shell that parses the drive root alone: walked from there
+  parse = shell.item_of_path;
   shell.item_of_path = [](PCWSTR path, IBindCtx* c, REFIID id, void** out) {
     return wcscmp(path, L"C:\\") ? E_FAIL : parse(path, c, id, out);
   };

@@ -31,7 +31,10 @@ check() {  # name expected actual; a failing row, with what Wine said meanwhile,
 # button (1 OK, 2 Cancel) and waits for the dialog to close; it prints the dialog's centre "x y".
 answer() { wine "$build/bin/answer.exe" "$@" 2>/dev/null | tr -d '\r'; }  # row button folder [name]
 # A folder on the prefix's C: is named from its path, with no Wine process to start; anything else asks Wine.
-win() { local c=${1#"$WINEPREFIX/drive_c"}; [ "$c" != "$1" ] && echo "C:${c//\//\\}" || winepath -w "$1" 2>/dev/null; }
+win() {
+  local c=${1#"$WINEPREFIX/drive_c/"}
+  [ "$c" != "$1" ] && echo "C:\\${c//\//\\}" || winepath -w "$1" 2>/dev/null
+}
 run_bat() {  # button pick folder line...: runs the lines as a batch file in the folder, the dialog answered
   printf '%s\r\n' '@echo off' "${@:4}" >"$work/run.bat"
   [ "$1" = 0 ] || answer "${*:4}" "$1" "$(win "$2")" >&2 &

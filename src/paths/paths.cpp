@@ -49,8 +49,8 @@ int folder_length(const wchar_t* folder, int length) {
   if (length < 2 || folder[length - 1] != L'\\') return length;
   // A root keeps its backslash in any form: C: is the drive's current folder, and \\?\C: or
   // \\?\Volume{...} (a device path of one part) the volume itself.
-  bool device = folder[0] == L'\\' && folder[1] == L'\\' && !is_network_path(folder);
-  bool root = folder[length - 2] == L':' || (device && length > 4 && !wmemchr(folder + 4, L'\\', length - 5));
+  bool device = length > 4 && folder[0] == L'\\' && folder[1] == L'\\' && !is_network_path(folder);
+  bool root = folder[length - 2] == L':' || (device && !wmemchr(folder + 4, L'\\', length - 5));
   return root ? length : length - 1;
 }
 
