@@ -264,8 +264,8 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   EXPECT_TRUE(opened_on(fresh(L"Fresh\\" + std::wstring(246 - root.size(), L'h') + L"\\long-start-folder")));
   std::wstring start = fresh(L"Churn\\Start");
   std::atomic<bool> churning = true;
-  std::thread churn([&] {  // other programs' folders come and go beside the start folder
-    for (int i = 0; churning; i = (i + 1) % 40) {
+  std::thread churn([&] {  // other programs' folders come and go beside the start folder, a millisecond apart
+    for (int i = 0; churning; i = (i + 1) % 40, Sleep(1)) {
       std::wstring other = root + L"\\Churn\\c" + std::to_wstring(i % 20);
       i < 20 ? CreateDirectoryW(other.c_str(), nullptr) : RemoveDirectoryW(other.c_str());
     }

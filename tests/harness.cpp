@@ -54,9 +54,9 @@ HWND dialog_of(DWORD process_id) {
   return dialog;
 }
 
-// The tree's selected folder as a path ("C:\windows"), read item by item through a buffer in the
-// dialog's process: its texts up to the drive's " (C:)", then each folder's name.
-std::wstring tree_selection(HWND tree) {
+// The tree's selected folder as a path ("C:\windows"), read item by item through a buffer in the dialog's process: its
+// texts up to the drive's " (C:)", then each folder's name, while they end the path looked for (each a round trip).
+std::wstring tree_selection(HWND tree, const std::wstring& looked_for = L"") {
   DWORD id = 0;
   GetWindowThreadProcessId(tree, &id);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
@@ -71,7 +71,9 @@ std::wstring tree_selection(HWND tree) {
     ReadProcessMemory(process, remote + 512, name, sizeof(name) - 2, nullptr);
     size_t drive = std::wstring(name).rfind(L":)");
     path = drive == std::wstring::npos ? L"\\" + std::wstring(name) + path : std::wstring(name + drive - 1, 2) + path;
-    if (drive != std::wstring::npos) break;
+    size_t tail = looked_for.size() - std::min(path.size(), looked_for.size());
+    bool ends = CompareStringOrdinal(looked_for.data() + tail, -1, path.data(), -1, TRUE) == CSTR_EQUAL;
+    if (drive != std::wstring::npos || (!looked_for.empty() && !ends)) break;
   }
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
@@ -99,19 +101,19 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
   read_texts();
   name_box = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
   seen.name_box = name_box && IsWindowVisible(name_box);
-  // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree
-  // (below a root, from the root's item on), the typed name in the file dialog's box; for a cancel, the
-  // focus.
+  // What the dialog must show, twice in a row, before the press: the row's folder selected in the tree (below a root,
+  // from the root's item on), the typed name in the file dialog's box; for a cancel, the focus; never a search.
   std::wstring lines = how.type ? how.type : L"", line, want, last, now;
   bool typed = false, by_focus = how.button != IDOK && how.pick.empty();
+  auto looking = [&, found = false]() mutable {  // an ellipsis shows while the tree looks for what a folder must hold
+    each_window(dialog, [&](HWND w) { return !(found = text_of(w).find(L'\x2026') != std::wstring::npos); });
+    return found;
+  };
   auto shows = [&]() -> std::wstring {
-    bool looking = false;  // the tree says so while it looks for what a folder must hold
-    each_window(dialog, [&](HWND w) { return !(looking = text_of(w).find(L'\x2026') != std::wstring::npos); });
-    if (looking) return L"looking";
     if (by_focus) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
     wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
     if (typed) return SendMessageW(name_box, WM_GETTEXT, 512, LPARAM(text)), text + std::wstring(L"|");
-    return tree ? tree_selection(tree) : L"";
+    return tree ? tree_selection(tree, how.pick) : L"";
   };
   auto give_up = [&](const std::string& why) {
     ADD_FAILURE() << why;
@@ -131,6 +133,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
       size_t tail = now.size() <= want.size() && now[0] == L'\\' ? want.size() - now.size() : 0;
       bool fits = want.empty() ? keys || !now.empty()
                                : CompareStringOrdinal(now.data(), -1, want.data() + tail, -1, TRUE) == CSTR_EQUAL;
+      if (fits && looking()) fits = false, now = L"looking";
       if (fits && now == last) break;
       last = fits ? now : L"?";
     }
