@@ -18,7 +18,7 @@ exe=build/bin/dirpick.exe
 minimal=build/bin/bench_minimal.exe
 ui_only=build/bin/bench_ui_only.exe
 scripts/wine-run "$exe" /? 2>/dev/null
-export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all
 # One warm server for every run, so each start pays only for its own process.
 wineserver -p
 trap 'wineserver -k 2>/dev/null' EXIT

@@ -3,6 +3,9 @@
 
 # Wine names files in the Unix locale's encoding; folder names beyond ASCII need a UTF-8 one.
 export LC_ALL=C.UTF-8
+# No prefix waits on the Mono or Gecko installers, and no Wine server start pays for menu entries and
+# file associations written into the user's home.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Installs what is missing and builds the given targets (all when none) in BUILD.
 build_tree() {  # BUILD [TARGET...]

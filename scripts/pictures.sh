@@ -28,8 +28,6 @@ fail() { echo "pictures: $*" >&2; exit 1; }
 
 # Only this prefix's server is ever stopped: other tests may run their own beside this script.
 export WINEPREFIX=$prefix WINEDEBUG=-all USER=$user LOGNAME=$user HOME=$work/home
-# No Mono or Gecko installers, and no menu entries or file associations written into HOME.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR
 stop_prefix() {
   wineserver -k 2>/dev/null || true

@@ -16,7 +16,7 @@ fi
 
 # Creates the private Wine prefix on first use.
 scripts/wine-run build/bin/dirpick.exe /? >/dev/null 2>&1 || true
-export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX="$PWD/build/wineprefix" WINEDEBUG=-all
 
 if [ "${DIRPICK_VIRTUAL:-}" = 1 ]; then
   (

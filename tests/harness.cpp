@@ -54,6 +54,12 @@ HWND dialog_of(DWORD process_id) {
   return dialog;
 }
 
+// Whether a path read from the tree is the path looked for, or (below a root, from a \) its end; in any letter case.
+bool ends(const std::wstring& looked_for, const std::wstring& read) {
+  size_t tail = read[0] == L'\\' ? looked_for.size() - std::min(read.size(), looked_for.size()) : 0;
+  return CompareStringOrdinal(looked_for.data() + tail, -1, read.data(), -1, TRUE) == CSTR_EQUAL;
+}
+
 // The tree's selected folder as a path ("C:\windows"), read item by item through a buffer in the dialog's process: its
 // texts up to the drive's " (C:)", then each folder's name, while they end the path looked for (each a round trip).
 std::wstring tree_selection(HWND tree, const std::wstring& looked_for = L"") {
@@ -63,17 +69,14 @@ std::wstring tree_selection(HWND tree, const std::wstring& looked_for = L"") {
   auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
   std::wstring path;
   for (auto item = TreeView_GetSelection(tree); remote && item; item = TreeView_GetParent(tree, item)) {
-    auto* text = reinterpret_cast<wchar_t*>(remote + 512);
-    TVITEMW ask = {.mask = TVIF_TEXT, .hItem = item, .pszText = text, .cchTextMax = 1000};
+    TVITEMW ask = {.mask = TVIF_TEXT, .hItem = item, .pszText = LPWSTR(remote + 512), .cchTextMax = 1000};
     wchar_t name[1000] = {};
     WriteProcessMemory(process, remote, &ask, sizeof(ask), nullptr);
     SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
     ReadProcessMemory(process, remote + 512, name, sizeof(name) - 2, nullptr);
     size_t drive = std::wstring(name).rfind(L":)");
     path = drive == std::wstring::npos ? L"\\" + std::wstring(name) + path : std::wstring(name + drive - 1, 2) + path;
-    size_t tail = looked_for.size() - std::min(path.size(), looked_for.size());
-    bool ends = CompareStringOrdinal(looked_for.data() + tail, -1, path.data(), -1, TRUE) == CSTR_EQUAL;
-    if (drive != std::wstring::npos || (!looked_for.empty() && !ends)) break;
+    if (drive != std::wstring::npos || (!looked_for.empty() && !ends(looked_for, path))) break;
   }
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
@@ -130,9 +133,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     last = L"?";
     for (ULONGLONG until = GetTickCount64() + 20000; GetTickCount64() < until && IsWindow(dialog); Sleep(30)) {
       now = shows();
-      size_t tail = now.size() <= want.size() && now[0] == L'\\' ? want.size() - now.size() : 0;
-      bool fits = want.empty() ? keys || !now.empty()
-                               : CompareStringOrdinal(now.data(), -1, want.data() + tail, -1, TRUE) == CSTR_EQUAL;
+      bool fits = want.empty() ? keys || !now.empty() : ends(want, now);
       if (fits && looking()) fits = false, now = L"looking";
       if (fits && now == last) break;
       last = fits ? now : L"?";

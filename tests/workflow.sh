@@ -8,7 +8,7 @@ source "$(dirname "$0")/../scripts/common.sh"
 [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 "$(dirname "$0")/../scripts/wine-run" "$build/bin/channel_probe.exe" exit 0 </dev/null >/dev/null 2>&1
 # CI runs without a terminal; tmux still wants to know what its panes emulate.
-export TERM=${TERM:-xterm} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export TERM=${TERM:-xterm} WINEDEBUG=-all
 # A copy of the build's prefix, with a server and a display of its own: the workflow runs beside the
 # suites that take the build's display, and no dialog here can take the foreground from theirs. The
 # server starts detached: one started by a test would hold CTest's pipes open.
