@@ -175,7 +175,7 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
     EXPECT_EQ(length, nearest_existing_folder(path, static_cast<int>(wcslen(path)))) << encoded(path);
   for (auto [folder, length] : {std::pair{L"\\\\?\\C:\\", 7}, {L"\\\\.\\Volume{0}\\", 14}, {L"\\\\server\\share\\", 14},
                                 {L"\\\\s\\x\\", 5}, {L"\\\\?\\UNC\\s\\x\\", 11}, {L"C:\\Work\\", 7}, {L"C:\\", 3}})
-    EXPECT_EQ(length, folder_length(folder)) << encoded(folder) << ": a root, in any form, keeps its backslash";
+    EXPECT_EQ(length, folder_length(folder)) << encoded(folder) << ": a root keeps its backslash, a share's root aside";
   EXPECT_EQ(7, folder_length(L"C:\\Work\\x", 8)) << "its first characters only";
   EXPECT_EQ(3, folder_length(L"C:\\Work", 3)) << "a drive root among its first characters";
 }
