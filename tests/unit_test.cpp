@@ -109,18 +109,21 @@ TEST_F(Runtime, ListsKeepBothLinksThroughEveryUnlink) {
   }
 }
 
-// A console close event runs the end routine; Ctrl+C and Ctrl+Break are handled (a cancel) and run
-// nothing. The end routine runs its steps once, whichever thread comes first.
+// A console close event runs the end routine; Ctrl+C and Ctrl+Break run nothing of it. None ends a run whose line
+// has begun (here: the test's own process). The end routine runs its steps once, whichever thread comes first.
 TEST_F(Runtime, EndRunsOnceWhicheverThreadComesFirstAndOnlyOnClose) {
   exit_table = object_table_create(8, 4, [](ObjectId id) { released.push_back(id); });
   live(object_alloc(exit_table, 3));
+  ASSERT_TRUE(line_begin()) << "the line was taken before it began";
+  EXPECT_FALSE(line_begin()) << "a second line begun";
   EXPECT_TRUE(close_event_handler(CTRL_C_EVENT) && close_event_handler(CTRL_BREAK_EVENT));
   EXPECT_TRUE(released.empty()) << "Ctrl+C and Ctrl+Break run nothing";
+  line_end();
   spare_heap = runtime_heap_create();
   HANDLE threads[2];
   auto end = [](void*) -> DWORD { return runtime_end(), 0; };
   for (HANDLE& t : threads) t = CreateThread(nullptr, 0, end, nullptr, 0, nullptr);
-  EXPECT_FALSE(close_event_handler(CTRL_CLOSE_EVENT));
+  EXPECT_TRUE(close_event_handler(CTRL_CLOSE_EVENT));
   WaitForMultipleObjects(2, threads, TRUE, 10000);
   EXPECT_EQ(std::vector<ObjectId>{3}, released) << "the exit table is torn down once";
   spare_heap = runtime_heap_create();

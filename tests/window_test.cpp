@@ -52,6 +52,7 @@ TEST_F(Windows, BrowserGuardsOurOtherWindowsAndSetsUpComOnce) {
   HRESULT after = E_FAIL;
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   main_heap = runtime_heap_create();
+  line_begin();  // the test's own process: a Ctrl+C's last resort would end it
   std::thread guarding([&] {
     other = make_window();
     guard_windows(1);

@@ -11,6 +11,7 @@
 #include "paths/folders.h"
 #include "paths/known_folder.h"
 #include "paths/paths.h"
+#include "runtime/exit_codes.h"
 #include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
@@ -87,8 +88,6 @@ constexpr const char* kRootStart = "Dirpick: the root \"";
 constexpr const char* kRootEnd = "\" is not an existing folder";
 constexpr const char* kRootLost = "\" cannot be shown as the dialog's top folder";
 
-constexpr int kExitCancelled = 1;
-constexpr int kExitInvalid = 255;
 constexpr wchar_t kTimeoutWord[] = L"/timeout";
 constexpr int kTimeoutWordLength = sizeof(kTimeoutWord) / sizeof(wchar_t) - 1;
 constexpr long long kTimeoutMaxSeconds = 86400;
@@ -227,14 +226,17 @@ bool resolve_folder(StringVar* folder, int mark) {
 // that is gone is never replaced by what is left of its path: that would widen the fence.
 bool resolve_root(int mark) {
   if (!resolve_folder(&RootDir, mark)) return false;
-  if (folder_exists(RootDir, static_cast<int>(string_length(RootDir)))) return true;
+  // A root the disk tells nothing of (a drive not ready), or that has not answered in time, is no gone
+  // root: the fence holds all the same.
+  Presence presence = ask_folder(RootDir, static_cast<int>(string_length(RootDir)), kAnswerMs).whole;
+  if (presence == PRESENT || presence == UNKNOWN) return true;
   ensure_trailing_backslash(&RootDir);  // a refusal names a resolved root as a folder: "C:\Gone\" as ever
   return false;
 }
 
 // Ends a run on a parameter that cannot be used: the message names it.
 void refuse(const char* start, const wchar_t* subject, const char* end, int mark) {
-  stop(decoded(start, mark, subject, end), kExitInvalid);
+  stop(decoded(start, mark, subject, end), EXIT_REFUSED);
   ws_rewind(mark);
 }
 
@@ -246,7 +248,7 @@ bool read_command(int mark) {
   if (string_equal(CommandString, L"/?") || is_empty(CommandString)) {
     write_usage();
     // An empty first parameter is a script's unset variable, not a call for help: no line was written.
-    if (is_empty(CommandString) && param_count() > 0) process_exit_code = kExitInvalid;
+    if (is_empty(CommandString) && param_count() > 0) process_exit_code = EXIT_REFUSED;
     return false;
   }
 
@@ -301,7 +303,7 @@ bool read_command(int mark) {
   }
   // A temporary script is read in the console's code page, with nothing to strip: /batch stands alone.
   if ((option_flags & OPT_BATCH) && (option_flags & (OPT_BARE | OPT_UTF8))) {
-    return stop(decoded(option_flags & OPT_BARE ? kBareWithBatch : kUtf8WithBatch, mark), kExitInvalid), false;
+    return stop(decoded(option_flags & OPT_BARE ? kBareWithBatch : kUtf8WithBatch, mark), EXIT_REFUSED), false;
   }
   return true;
 }
@@ -313,7 +315,7 @@ bool prepare(int mark) {
   if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark), false;
   DWORD session = 1;  // where it cannot be read, the dialog is tried
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
-  if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), kExitUnanswered), false;
+  if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), EXIT_UNANSWERED), false;
   return true;
 }
 
@@ -334,7 +336,6 @@ int choose_folder(int mark) {
                         .required = Required,
                         .placement = {.center = option_flags & OPT_CENTER, .over = console_window},
                         .modern = option_flags & OPT_MODERN,
-                        .timeout_ms = timeout_ms,
                         .code_page = code_page},
                        mark);
   string_assign(&Folder, mark);
@@ -344,7 +345,7 @@ int choose_folder(int mark) {
 // Tells the script what came of the dialog: the line, a message, the exit status.
 void report(int outcome, int mark) {
   if (outcome == BROWSE_NO_DIALOG) {
-    stop(decoded(kNoDialog, mark), kExitUnanswered);
+    stop(decoded(kNoDialog, mark), EXIT_UNANSWERED);
   } else if (outcome == BROWSE_UNREADABLE) {
     // A path cut short could name another real folder.
     write_error_line(decoded(kUnreadable, mark));
@@ -352,9 +353,9 @@ void report(int outcome, int mark) {
     ensure_trailing_backslash(&RootDir);
     refuse(kRootStart, RootDir, kRootLost, mark);
   } else if (outcome == BROWSE_TIMED_OUT) {
-    ExitStatus = kExitUnanswered;
+    ExitStatus = EXIT_UNANSWERED;
   } else if (is_empty(Folder)) {
-    ExitStatus = kExitCancelled;
+    ExitStatus = EXIT_CANCELLED;
   } else {
     LineOutcome line = write_result_line();
     if (line == LINE_WRITTEN) {
@@ -388,9 +389,13 @@ void driver_clear() {
 }
 
 void driver_run() {
-  ExitStatus = kExitInvalid;
+  ExitStatus = EXIT_REFUSED;
   find_console_window();
   int mark = ws_mark();
-  if (!read_command(mark) || !prepare(mark)) return;
+  if (!read_command(mark)) return;
+  // Counted from the start: whatever blocks before the dialog (a start folder on a drive that stopped
+  // answering) is inside the limit too.
+  limit_arm(timeout_ms);
+  if (!prepare(mark)) return;
   report(choose_folder(mark), mark);
 }

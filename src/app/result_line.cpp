@@ -6,6 +6,7 @@
 #include "app/driver.h"
 #include "console/channel.h"
 #include "paths/paths.h"
+#include "runtime/frame.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
 #include "strings/workspace.h"
@@ -90,7 +91,11 @@ LineOutcome write_result_line() {
     if (!exact) return ws_rewind(mark), LINE_UNFIT;
     conv_free(exact);
   }
+  // The time limit's last resort or a Ctrl+C may be ending the run on another thread: it ends the
+  // process before this goes on, so that no line is begun and cut.
+  if (!line_begin()) Sleep(INFINITE);
   bool written = output_hook(ws_text_at(mark));
+  line_end();
   ws_rewind(mark);
   return written ? LINE_WRITTEN : LINE_LOST;
 }

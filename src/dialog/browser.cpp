@@ -60,8 +60,7 @@ int browse_once(const wchar_t* initial_folder, int start) {
   }
   ws_reserve(0, start)[0] = 0;
   interrupt_hook = cancel_shown_dialog;
-  HMODULE module = shell_load();
-  if (!module) return BROWSE_NO_DIALOG;
+  if (!shell_load()) return BROWSE_NO_DIALOG;
 
   // Read by the callback's posted request too, so it lives until the dialog has returned. A
   // longer folder (its length counted without the trailing backslash) goes as an item ID list.
@@ -69,8 +68,19 @@ int browse_once(const wchar_t* initial_folder, int start) {
   wchar_t* root = browse_request.root ? folder_copy(browse_request.root, &root_length, 0) : nullptr;
   wchar_t* copy = folder_copy(initial_folder, &length, root_length);
   // A start folder that is gone (a script's last folder, say) opens on what is left of its path,
-  // never above the root; one outside the root opens on the root.
-  length = nearest_existing_folder(copy, length);
+  // never above the root; one outside the root opens on the root. One on a drive that has not answered
+  // in time opens on what answered, and the dialog says which folder did not.
+  FolderAnswer answer = ask_folder(copy, length, kAnswerMs);
+  StringVar notice = nullptr;
+  if (answer.late) {
+    int mark = ws_mark();
+    ws_append(initial_folder);
+    ws_append(L" does not answer");
+    if (title && *title) ws_append(browse_request.modern ? L" - " : L"\n"), ws_append(title);
+    string_assign(&notice, mark);
+    title = notice;
+  }
+  length = answer.nearest;
   if (!inside_root(copy, length)) memcpy(copy, root, sizeof(wchar_t) * (length = root_length));
   copy[length] = 0;
   // The root's own item, or none at all: a parent in its place would widen the fence.
@@ -86,8 +96,8 @@ int browse_once(const wchar_t* initial_folder, int start) {
   if (length > kWholePathMax) copy[0] = 0;  // never a path text cut short: it could name another real folder
   PIDLIST_ABSOLUTE list = nullptr;
   if (start_item && FAILED(shell.list_of_item(start_item, &list))) list = nullptr;
-  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy), list};
-  if (as_list && list) preselection = {FALSE, reinterpret_cast<LPARAM>(list), list};
+  Preselection preselection = {TRUE, reinterpret_cast<LPARAM>(copy), list, answer.late};
+  if (as_list && list) preselection = {FALSE, reinterpret_cast<LPARAM>(list), list, answer.late};
 
   IShellItem* chosen = nullptr;
   constexpr HRESULT kCancelled = HRESULT_FROM_WIN32(ERROR_CANCELLED);
@@ -95,6 +105,8 @@ int browse_once(const wchar_t* initial_folder, int start) {
   bool shown = false;
   if (root && !root_item) {
     hr = kCancelled;  // no dialog rather than one without its fence
+  } else if ((timed_out = limit_passed())) {
+    hr = kCancelled;  // the lookups took the whole limit: nobody could answer now
   } else if (browse_request.modern) {
     hr = browse_modern(title, start_item, root_item, &chosen);
     shown = dialog_gone();
@@ -126,7 +138,7 @@ int browse_once(const wchar_t* initial_folder, int start) {
   if (root) HeapFree(main_heap, 0, root);
   CoTaskMemFree(list);
   HeapFree(main_heap, 0, copy);
-  FreeLibrary(module);
+  string_free(notice);
   timed_out = false;
   if (outcome != BROWSE_CHOSEN || ws_mark() == start) {
     ws_reserve(0, start)[0] = 0;

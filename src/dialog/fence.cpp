@@ -80,7 +80,11 @@ Refusal path_refusal(int mark, int length, bool search) {
   if (!is_usable_path(path, length)) return NAME_STRIPPED;
   // A server that does not answer holds the thread for the network's whole timeout.
   if (!search && (browse_request.required || is_remote_path(path))) return UNCHECKED;
-  if (!folder_exists(path, length)) return NO_FOLDER;
+  // A folder the system says is there stays choosable though we may not read it; one it tells nothing
+  // of is never taken for absent.
+  Presence presence = folder_presence(path, length);
+  if (presence == UNKNOWN) return UNTOLD;
+  if (presence != PRESENT) return NO_FOLDER;
   return search && append_requirement(mark, length) ? LACKS_PATTERN : CHOOSABLE;
 }
 
@@ -100,6 +104,14 @@ int append_fence_line(Refusal refusal, bool looking) {
     ws_append(number);
   } else if (refusal == NAME_STRIPPED) {
     ws_append(L"Windows drops the dot or blank this folder's name ends in");
+  } else if (refusal == UNTOLD) {
+    ws_append(L"Windows cannot tell whether this folder is there: ");
+    wchar_t* why = nullptr;  // the system's own words, in the user's language
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   last_unknown_error(), 0, reinterpret_cast<wchar_t*>(&why), 0, nullptr);
+    for (wchar_t* end = why ? why + wcslen(why) : nullptr; end && end > why && end[-1] <= L' ';) *--end = 0;
+    ws_append(why && *why ? why : L"no reason given");
+    LocalFree(why);
   } else if (looking && browse_request.required) {
     ws_append(L"Looking for ");
     append_patterns(-1, 0);
@@ -122,7 +134,7 @@ HRESULT fence_pick(IShellItem* picked, HWND owner) {
   // A path that cannot be read whole is told once the dialog has closed.
   int text = append_item_path(picked) == 1 ? ws_mark() : mark;
   Refusal refusal = text == mark ? CHOOSABLE : path_refusal(mark, (text - mark) / 2, true);
-  if (refusal == NAME_UNFIT || refusal == NAME_STRIPPED) append_fence_line(refusal, false);
+  if (refusal == NAME_UNFIT || refusal == NAME_STRIPPED || refusal == UNTOLD) append_fence_line(refusal, false);
   if (refusal == NO_FOLDER) ws_append(L"Only a folder can be chosen");  // a .zip, a file
   if (refusal != CHOOSABLE) tell_over_dialog(owner, ws_text_at(text));
   ws_rewind(mark);

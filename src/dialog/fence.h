@@ -7,9 +7,10 @@ struct IShellItem;
 
 // Why a selection cannot be chosen: no folder on disk behind it (This PC, a library, a file, a .zip),
 // outside the root, a path the line's code page cannot hold, a name that ends in a dot or a blank (a
-// script would open another folder), or a pattern it lacks; UNCHECKED: what
-// could wait on a server is left for a check once the selection holds still.
-enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, NAME_STRIPPED, LACKS_PATTERN, UNCHECKED };
+// script would open another folder), a pattern it lacks, or an answer from the disk that tells nothing
+// (a drive not ready); UNCHECKED: what could wait on a server is left for a check once the selection
+// holds still.
+enum Refusal { CHOOSABLE, NO_FOLDER, OUTSIDE_ROOT, NAME_UNFIT, NAME_STRIPPED, LACKS_PATTERN, UNTOLD, UNCHECKED };
 
 // Whether the path's first length characters name the root or a folder below it, compared as the
 // file system compares names: ordinally, ignoring case, whole components (C:\Work2 is not in C:\Work).

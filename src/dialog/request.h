@@ -17,9 +17,6 @@ struct BrowseRequest {
   const wchar_t* required = nullptr;  // the patterns a chosen folder must hold, each followed by '|'; null: none
   BrowsePlacement placement = {};
   int modern = 0;  // the file dialog in pick-folders mode; the tree stands in where it cannot be shown
-  // Milliseconds from just before a dialog shows until it closes unanswered; 0: no limit. A dialog
-  // that cannot close then (a box over it) ends the process with kExitUnanswered half a second later.
-  UINT timeout_ms = 0;
   // The code page the line is written in where it must hold the path exactly (/batch and /bare into a
   // file or a pipe); 0: any path.
   UINT code_page = 0;

@@ -13,6 +13,7 @@ Shell shell;
 
 namespace {
 constexpr SFGAOF kFileSystemFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
+HMODULE shell_module;
 
 template <typename Fn>
 Fn entry_point(HMODULE module, const char* name) {
@@ -28,8 +29,11 @@ bool is_file_system_folder(IShellItem* item) {
 }
 
 HMODULE shell_load() {
-  HMODULE module = LoadLibraryW(L"SHELL32.DLL");
-  if (!module) return nullptr;
+  // Loaded once and never freed: the shell's worker threads (a listing, a thumbnail, a network probe)
+  // may still call into it after a dialog has returned.
+  if (!shell_module) shell_module = LoadLibraryW(L"SHELL32.DLL");
+  HMODULE module = shell_module;
+  if (!module || shell.browse) return module;
   shell = {entry_point<BrowseFn>(module, "SHBrowseForFolderW"),
            entry_point<ItemOfListFn>(module, "SHCreateItemFromIDList"),
            entry_point<ItemOfPathFn>(module, "SHCreateItemFromParsingName"),
@@ -39,11 +43,9 @@ HMODULE shell_load() {
   if (shell.browse && shell.item_of_list && shell.item_of_path && shell.list_of_item && shell.item_in_folder &&
       shell.desktop)
     return module;
-  FreeLibrary(module);
+  shell = {};
   return nullptr;
 }
-
-
 
 // The shell item of a folder of any length. The shell parses no path beyond 259 characters under
 // Wine, so a longer one starts at its deepest parent that parses and finds each further name
@@ -109,14 +111,17 @@ int append_item_path(IShellItem* item) {
     return 0;
   }
   IShellItem* parent = nullptr;
-  int done = -1;
   int mark = ws_mark();
-  if (SUCCEEDED(item->GetParent(&parent)) && append_item_path(parent) == 1 &&
-      SUCCEEDED(item->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &text))) {
+  int done = SUCCEEDED(item->GetParent(&parent)) ? append_item_path(parent) : -1;
+  // A computer (\\server, under Network) says it is a file-system folder and has no path, nor has its
+  // parent: nothing to choose, not a path too long to read.
+  if (done == 1 && SUCCEEDED(item->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &text))) {
     end_with_backslash(mark);
     ws_append(text);
     CoTaskMemFree(text);
-    done = 1;
+  } else {
+    ws_rewind(mark);
+    done = done == 1 ? -1 : done;
   }
   if (parent) parent->Release();
   return done;

@@ -3,6 +3,7 @@
 
 #include "dialog/placement.h"
 #include "dialog/request.h"
+#include "runtime/exit_codes.h"
 #include "runtime/frame.h"
 
 IFileDialog* shown_file_dialog;
@@ -11,10 +12,85 @@ namespace {
 volatile HWND shown_window;
 bool box_up;
 bool was_shown;
+
+// A dialog whose thread is stuck in a shell call (listing a folder on a drive that stopped answering,
+// a search waiting on one) cannot take Esc or a click on Cancel: the user's input waits in its queue.
+// A thread of our own sees that input as it happens, through the low-level hooks, which run on the
+// thread that set them; where the dialog has neither closed nor answered a message a while later,
+// the run ends as the cancel it was asked to be.
+HANDLE watcher;
+DWORD watcher_id;
+volatile ULONGLONG leave_asked_at;
+constexpr DWORD kLeaveGraceMs = 1000;  // a dialog that can still answer closes well within this
+constexpr DWORD kAnswerWaitMs = 500;
+constexpr DWORD kWatchPollMs = 100;
+
+void asked_to_leave() { leave_asked_at = GetTickCount64(); }
+
+LRESULT CALLBACK key_seen(int code, WPARAM message, LPARAM info) {
+  auto* key = reinterpret_cast<KBDLLHOOKSTRUCT*>(info);
+  if (code == HC_ACTION && message == WM_KEYDOWN && key->vkCode == VK_ESCAPE && GetForegroundWindow() == shown_window)
+    asked_to_leave();
+  return CallNextHookEx(nullptr, code, message, info);
+}
+
+LRESULT CALLBACK click_seen(int code, WPARAM message, LPARAM info) {
+  RECT cancel;
+  HWND button = shown_window ? GetDlgItem(shown_window, IDCANCEL) : nullptr;
+  if (code == HC_ACTION && message == WM_LBUTTONUP && button && GetWindowRect(button, &cancel) &&
+      PtInRect(&cancel, reinterpret_cast<MSLLHOOKSTRUCT*>(info)->pt))
+    asked_to_leave();
+  return CallNextHookEx(nullptr, code, message, info);
+}
+
+DWORD WINAPI watch(void*) {
+  HHOOK keys = SetWindowsHookExW(WH_KEYBOARD_LL, key_seen, module_handle, 0);
+  HHOOK clicks = SetWindowsHookExW(WH_MOUSE_LL, click_seen, module_handle, 0);
+  for (MSG message;;) {
+    // The hooks are called through this thread's messages: it must keep taking them.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kWatchPollMs, QS_ALLINPUT);
+    bool quit = false;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) quit = quit || message.message == WM_QUIT;
+    if (quit) break;
+    ULONGLONG asked = leave_asked_at;
+    HWND window = shown_window;
+    if (!asked || GetTickCount64() < asked + kLeaveGraceMs) continue;
+    leave_asked_at = 0;
+    DWORD_PTR reply;
+    if (window && IsWindow(window) && !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerWaitMs, &reply))
+      end_run(EXIT_CANCELLED);
+  }
+  if (keys) UnhookWindowsHookEx(keys);
+  if (clicks) UnhookWindowsHookEx(clicks);
+  return 0;
+}
+
+void watch_start() {
+  if (watcher) return;
+  leave_asked_at = 0;
+  watcher = CreateThread(nullptr, 0, watch, nullptr, 0, &watcher_id);
+}
+
+void watch_stop() {
+  if (!watcher) return;
+  PostThreadMessageW(watcher_id, WM_QUIT, 0, 0);
+  WaitForSingleObject(watcher, INFINITE);
+  CloseHandle(watcher);
+  watcher = nullptr;
+}
 }  // namespace
 
 void cancel_shown_dialog() {
-  if (HWND window = shown_window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  HWND window = shown_window;
+  if (!window) return;
+  // A box over the dialog (ours, or the shell's) keeps it from closing: each goes first, as Esc would
+  // close it. Found by its owner, as this may run on the console's control thread.
+  auto close_owned = [](HWND box, LPARAM dialog) {
+    if (GetWindow(box, GW_OWNER) == reinterpret_cast<HWND>(dialog)) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+  };
+  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), close_owned, reinterpret_cast<LPARAM>(window));
+  PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
 }
 
 void close_shown_dialog() {
@@ -29,14 +105,25 @@ void close_shown_dialog() {
   }
 }
 
+void bring_forward(HWND window) {
+  // Windows gives the foreground only to the program the user last used (a console started from the
+  // one in front has it); elsewhere the dialog would wait unseen behind other windows. Where it is
+  // refused, the taskbar button flashes until the dialog is activated, and the console says why the
+  // script waits.
+  if (SetForegroundWindow(window) && GetForegroundWindow() == window) return;
+  FLASHWINFO flash = {sizeof(flash), window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+  FlashWindowEx(&flash);
+  console_title_while_waiting(L"Dirpick: a folder dialog is waiting for your answer");
+}
+
 void dialog_shown(HWND window) {
   if (shown_window == window) return;
   // A full barrier, paired with the Ctrl+C handler's: one of the two always sees the other.
   InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&shown_window), window);
   was_shown = true;
   if (browse_request.placement.center) place_centred(window, browse_request.placement.over);
-  // Where Windows refuses (another program has the foreground), it flashes the dialog's taskbar button.
-  SetForegroundWindow(window);
+  bring_forward(window);
+  watch_start();
   if (console_interrupted) cancel_shown_dialog();
 }
 
@@ -48,6 +135,8 @@ void tell_over_dialog(HWND owner, const wchar_t* text) {
 }
 
 bool dialog_gone() {
+  watch_stop();
+  console_title_while_waiting(nullptr);
   bool shown = was_shown;
   shown_window = nullptr;
   was_shown = false;

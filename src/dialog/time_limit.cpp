@@ -1,15 +1,18 @@
-// The time limit of a dialog nobody answers, with a last resort for a dialog that cannot close.
+// The time limit of a run nobody answers: the dialog closes itself, with a last resort for whatever
+// cannot return.
 #include "dialog/time_limit.h"
 
-#include "dialog/request.h"
 #include "dialog/shown_dialog.h"
+#include "runtime/exit_codes.h"
+#include "runtime/frame.h"
 
 bool timed_out;
 
 namespace {
+UINT deadline_ms;  // from the process's start; 0: no limit
 UINT_PTR limit_timer;
-HANDLE last_resort;
-constexpr DWORD kGraceMs = 500;
+// Inside the half second the run is promised: the end itself and the caller's clock take some.
+constexpr DWORD kGraceMs = 350;
 
 // Closes the dialog as a cancel would; the outcome then tells the two apart.
 void CALLBACK time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -19,22 +22,29 @@ void CALLBACK time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 // A box over the dialog (an error during navigation, say) runs its own message loop and keeps the
-// dialog from closing; a shell call stuck on a server runs none. Either way nobody answers.
-void CALLBACK end_unanswered(void*, BOOLEAN) { TerminateProcess(GetCurrentProcess(), kExitUnanswered); }
+// dialog from closing; a shell call stuck on a server, or a lookup before any dialog, runs none. Either
+// way nobody answers. A line already begun is written whole first.
+void CALLBACK end_unanswered(void*, BOOLEAN) { end_run(EXIT_UNANSWERED); }
 }  // namespace
 
-// A thread timer: every modal loop on the thread dispatches it, whichever window is active.
-void limit_start() {
-  if (!browse_request.timeout_ms) return;
-  limit_timer = SetTimer(nullptr, 0, browse_request.timeout_ms, time_is_up);
-  CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, browse_request.timeout_ms + kGraceMs, 0,
+void limit_arm(UINT limit_ms) {
+  if (!(deadline_ms = limit_ms)) return;
+  DWORD elapsed = run_elapsed_ms(), end = limit_ms + kGraceMs;
+  HANDLE last_resort = nullptr;  // never deleted: it watches the whole run, up to the line
+  CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, end > elapsed ? end - elapsed : 0, 0,
                         WT_EXECUTEONLYONCE);
 }
 
-// Waits for a last-resort end already under way, so that no line is ever written after it began.
+bool limit_passed() { return deadline_ms && run_elapsed_ms() >= deadline_ms; }
+
+// A thread timer: every modal loop on the thread dispatches it, whichever window is active.
+void limit_start() {
+  if (!deadline_ms) return;
+  DWORD elapsed = run_elapsed_ms();
+  limit_timer = SetTimer(nullptr, 0, deadline_ms > elapsed ? deadline_ms - elapsed : USER_TIMER_MINIMUM, time_is_up);
+}
+
 void limit_stop() {
   if (limit_timer) KillTimer(nullptr, limit_timer);
-  if (last_resort) DeleteTimerQueueTimer(nullptr, last_resort, INVALID_HANDLE_VALUE);
   limit_timer = 0;
-  last_resort = nullptr;
 }

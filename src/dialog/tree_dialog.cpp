@@ -257,7 +257,8 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
   ws_rewind(mark);
   if (selected) judge_selection(window);
   auto* preselection = reinterpret_cast<Preselection*>(data);
-  if (preselection) SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
+  if (preselection && !preselection->slow)
+    SendMessageW(window, BFFM_SETSELECTIONW, preselection->is_path, preselection->target);
   // Registered whatever it was asked to show: Ctrl+C, /center, the foreground and the time limit
   // reach every dialog.
   dialog_shown(window);

@@ -5,11 +5,13 @@
 
 // What the tree dialog is asked to select: a path text, or the item ID list of a long folder or of
 // one below a root; the start folder's own ID list, which the tree is brought to show selected (null:
-// nothing to bring it to).
+// nothing to bring it to); and whether its drive was slow to answer, so that it is asked for only once
+// the dialog shows (the tree lists its parents as it selects it).
 struct Preselection {
   BOOL is_path;
   LPARAM target;
   PCIDLIST_ABSOLUTE start;
+  bool slow;
 };
 
 // The chosen item (S_OK), a cancel (ERROR_CANCELLED), or an answer that gives no item; with root (an

@@ -32,48 +32,129 @@ constexpr DWORD kNetworkErrors[] = {
     ERROR_PORT_UNREACHABLE,
 };
 
-enum Presence { ABSENT, PRESENT, UNREACHABLE };
+// Errors that say the folder is there and will not let us in: a share's root we may not list, a file
+// in use, a reparse point no driver here reads, credentials the server refused.
+constexpr DWORD kThereErrors[] = {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_CANT_ACCESS_FILE,
+                                  ERROR_LOGON_FAILURE};
+// Errors that say it is not there; any other (a drive not ready, a device error) tells nothing.
+constexpr DWORD kAbsentErrors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME,
+                                   ERROR_BAD_PATHNAME,   ERROR_INVALID_DRIVE,  ERROR_DIRECTORY};
 
-// Whether the first length characters of path name a folder, or something there that we may not
-// read. Asked through the \\?\ form, which lifts MAX_PATH.
-Presence folder_presence(const wchar_t* path, int length, wchar_t* asked) {
+template <int N>
+bool listed(DWORD error, const DWORD (&errors)[N]) {
+  for (DWORD each : errors)
+    if (each == error) return true;
+  return false;
+}
+
+DWORD unknown_error;
+}  // namespace
+
+Presence presence_of_error(DWORD error) {
+  if (listed(error, kThereErrors)) return PRESENT;
+  if (listed(error, kNetworkErrors)) return UNREACHABLE;
+  return listed(error, kAbsentErrors) ? ABSENT : UNKNOWN;
+}
+
+DWORD last_unknown_error() { return unknown_error; }
+
+namespace {
+// Asked through the \\?\ form, built in asked (room for length + kLongPrefixRoom).
+Presence presence_at(const wchar_t* path, int length, wchar_t* asked) {
   long_form(path, length, asked);
   DWORD attributes = GetFileAttributesW(asked);
   if (attributes != INVALID_FILE_ATTRIBUTES) return attributes & FILE_ATTRIBUTE_DIRECTORY ? PRESENT : ABSENT;
-  DWORD error = GetLastError();
-  if (error == ERROR_ACCESS_DENIED) return PRESENT;
-  for (DWORD network_error : kNetworkErrors)
-    if (error == network_error) return UNREACHABLE;
-  return ABSENT;
+  return presence_of_error(GetLastError());
+}
+
+// A walk down a path, part by part from its floor, as far as the disk answers: the block outlives
+// whichever of the asker and its thread leaves last, since a lookup on a drive that stopped answering
+// may return long after the asker has gone on.
+struct Walk {
+  volatile LONG users;
+  volatile LONG answered;  // the deepest part that answered as a folder (or that told nothing); 0: none yet
+  volatile LONG ended;     // the walk's whole answer below is in
+  int length;
+  Presence whole;   // what the disk said of the whole path; ABSENT where the walk stopped above it
+  bool unreachable;
+  wchar_t* asked;
+  wchar_t path[1];
+};
+
+void walk_down(Walk* walk) {
+  const wchar_t* path = walk->path;
+  int length = walk->length, end = walk_floor(path, length);
+  for (end = end < length ? end : length;;) {
+    Presence presence = presence_at(path, end, walk->asked);
+    walk->unreachable = presence == UNREACHABLE;
+    if (presence == ABSENT || presence == UNREACHABLE) break;
+    InterlockedExchange(&walk->answered, end);
+    if (end == length) {
+      walk->whole = presence;
+      break;
+    }
+    do ++end;
+    while (end < length && path[end] != L'\\');
+  }
+  InterlockedExchange(&walk->ended, 1);
+}
+
+void leave(Walk* walk) {
+  if (!InterlockedDecrement(&walk->users)) HeapFree(GetProcessHeap(), 0, walk);
+}
+
+DWORD WINAPI walker(void* walk) {
+  walk_down(static_cast<Walk*>(walk));
+  leave(static_cast<Walk*>(walk));
+  return 0;
+}
+
+// Of the process's own heap, which lives as long as the process: the private heaps are destroyed at
+// the end while a walk may still be waiting on a drive.
+Walk* new_walk(const wchar_t* path, int length) {
+  SIZE_T size = sizeof(Walk) + sizeof(wchar_t) * (2 * length + kLongPrefixRoom + 1);
+  auto* walk = static_cast<Walk*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+  if (!walk) out_of_memory();
+  string_copy_n(walk->path, path, length);
+  walk->length = length;
+  walk->asked = walk->path + length + 1;
+  walk->users = 2;  // the asker and the walk's thread
+  return walk;
+}
+
+FolderAnswer answer_of(Walk* walk, bool late) {
+  int length = walk->length, answered = walk->answered;
+  // Nothing on the path exists (a drive that is not there): the dialog opens where the system puts it.
+  if (late) return {answered, UNKNOWN, true};  // what the thread writes meanwhile is not read
+  return {walk->unreachable ? 0 : answered ? answered : length, walk->whole, false};
 }
 }  // namespace
 
-int nearest_existing_folder(const wchar_t* path, int length) {
-  int floor = walk_floor(path, length);
+Presence folder_presence(const wchar_t* path, int length) {
   auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
-  int end = length;
-  for (Presence presence; (presence = folder_presence(path, end, asked)) != PRESENT;) {
-    if (presence == UNREACHABLE) {
-      end = 0;
-      break;
-    }
-    if (end <= floor) {
-      end = length;  // nothing on the path exists: the dialog opens where the system puts it
-      break;
-    }
-    do --end;
-    while (end > floor && path[end] != L'\\');
-  }
+  Presence presence = presence_at(path, length, asked);
+  if (presence == UNKNOWN) unknown_error = GetLastError();
   HeapFree(main_heap, 0, asked);
-  return end;
+  return presence;
 }
 
-bool folder_exists(const wchar_t* path, int length) {
-  auto* asked = static_cast<wchar_t*>(heap_alloc(main_heap, sizeof(wchar_t) * (length + kLongPrefixRoom), 0));
-  bool exists = folder_presence(path, length, asked) == PRESENT;
-  HeapFree(main_heap, 0, asked);
-  return exists;
+FolderAnswer ask_folder(const wchar_t* path, int length, DWORD wait_ms) {
+  Walk* walk = new_walk(path, length);
+  HANDLE thread = wait_ms ? CreateThread(nullptr, 0, walker, walk, 0, nullptr) : nullptr;
+  if (!thread) {  // asked here: no time to keep, or no thread to be had
+    walker(walk);
+  } else {
+    WaitForSingleObject(thread, wait_ms);
+    CloseHandle(thread);
+  }
+  FolderAnswer answer = answer_of(walk, !walk->ended);
+  leave(walk);
+  return answer;
 }
+
+int nearest_existing_folder(const wchar_t* path, int length) { return ask_folder(path, length, 0).nearest; }
+
+bool folder_exists(const wchar_t* path, int length) { return folder_presence(path, length) == PRESENT; }
 
 // Whether folder\pattern names a file or a folder, hidden ones too, by its long name: the search also
 // matches 8.3 aliases (*.htm finds x.html) and lists . and .., which no pattern means. Basic information

@@ -37,6 +37,7 @@ wchar_t* current_path(const wchar_t* name) {
   KNOWNFOLDERID id;
   KF_CATEGORY category;
   wchar_t* path = nullptr;
+  // Never freed, as the dialogs' is not: the shell's threads may still run in it.
   HMODULE shell32 = LoadLibraryW(L"SHELL32.DLL");
   // Through void*: GetProcAddress's FARPROC has no relation to the real signature.
   void* entry = reinterpret_cast<void*>(GetProcAddress(shell32, "SHGetKnownFolderPath"));
@@ -50,7 +51,6 @@ wchar_t* current_path(const wchar_t* name) {
   }
   if (folder) folder->Release();
   if (manager) manager->Release();
-  if (shell32) FreeLibrary(shell32);
   return path;
 }
 }  // namespace

@@ -83,7 +83,9 @@ void long_path(int start) {
     return GetLongPathNameW(path, buffer, room);
   };
   // Wine's GetLongPathNameW overruns its own buffers on a path beyond MAX_PATH and the process dies.
-  if (string_length(path) > kWholePathMax || !ws_ask(long_name, path, start)) {
+  // Only a short name holds a tilde: any other path is not asked of a disk that may not answer.
+  bool short_form = wcschr(path ? path : L"", L'~');
+  if (!short_form || string_length(path) > kWholePathMax || !ws_ask(long_name, path, start)) {
     ws_rewind(start);
     ws_append(path);
   }

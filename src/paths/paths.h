@@ -23,7 +23,7 @@ bool same_path(const wchar_t* a, int a_length, const wchar_t* b, int b_length);
 wchar_t* full_path(const wchar_t* text, int start);
 // The long form of the path at start where it exists and fits MAX_PATH (C:\\Long Folder Name Here for
 // C:\\LONG~FTD, the form %TEMP% often has), so that it compares with the shell's paths; as it was
-// elsewhere. The position ends on its NUL.
+// elsewhere, and where it holds no tilde, which every short name has. The position ends on its NUL.
 void long_path(int start);
 // What the \\?\ form adds to a path at most.
 constexpr int kLongPrefixRoom = 8;

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "runtime/exit_codes.h"
 #include "runtime/lists.h"
 #include "runtime/memory.h"
 #include "runtime/objects.h"
@@ -29,6 +30,21 @@ static_assert(kCommonControlClasses == 0xB48);
 
 // Zero at load; set once by whichever thread runs runtime_end first.
 volatile LONG end_started;
+
+// The main thread ends a run in well under this once its dialog has gone.
+constexpr DWORD kInterruptGraceMs = 600;
+constexpr ULONGLONG kTicksPerMs = 10000;  // FILETIME counts 100 ns
+
+enum LineState : LONG { LINE_NOT_BEGUN, LINE_BEGUN, LINE_WRITTEN, RUN_ENDED };
+volatile LONG line_state;
+
+constexpr DWORD kTitleRoom = 1024;
+wchar_t saved_title[kTitleRoom];
+volatile LONG title_saved;
+
+void restore_title() {
+  if (InterlockedExchange(&title_saved, 0)) SetConsoleTitleW(saved_title);
+}
 }  // namespace
 
 void runtime_clear() {
@@ -42,6 +58,8 @@ void runtime_clear() {
   end_started = 0;
   console_interrupted = 0;
   interrupt_hook = nullptr;
+  line_state = LINE_NOT_BEGUN;
+  title_saved = 0;
 }
 
 HANDLE runtime_heap_create() {
@@ -67,6 +85,7 @@ void runtime_end() {
   // The close-event thread and the main thread's shut-down may both get here; the spare heap
   // must be destroyed once only.
   if (InterlockedExchange(&end_started, 1) != 0) return;
+  restore_title();
   objects_at_exit();
   if (spare_heap) HeapDestroy(spare_heap);
 }
@@ -74,13 +93,43 @@ void runtime_end() {
 BOOL WINAPI close_event_handler(DWORD control_type) {
   // Ended by the default handler, the process would exit with 0xC000013A, which is negative:
   // `if errorlevel 1` would miss it and the script would go on as if a folder had been chosen.
-  if (control_type == CTRL_C_EVENT || control_type == CTRL_BREAK_EVENT) {
-    // A full barrier: a dialog registering at this moment either sees the flag or is seen by the hook.
-    InterlockedExchange(&console_interrupted, 1);
-    if (auto hook = interrupt_hook) hook();
-    return TRUE;
-  }
-  if (control_type == CTRL_CLOSE_EVENT) runtime_end();
-  // FALSE passes the event on to the default handler, which ends the process.
-  return FALSE;
+  bool close = control_type == CTRL_CLOSE_EVENT;
+  if (control_type != CTRL_C_EVENT && control_type != CTRL_BREAK_EVENT && !close) return FALSE;
+  // A full barrier: a dialog registering at this moment either sees the flag or is seen by the hook.
+  InterlockedExchange(&console_interrupted, 1);
+  if (auto hook = interrupt_hook) hook();
+  // This thread is the system's own: the main thread ends the process meanwhile, or cannot.
+  Sleep(kInterruptGraceMs);
+  if (close) runtime_end();
+  end_run(EXIT_CANCELLED);
+  return TRUE;
+}
+
+DWORD run_elapsed_ms() {
+  FILETIME created, ended, kernel, user, now;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+  GetSystemTimeAsFileTime(&now);
+  auto ticks = [](const FILETIME& time) { return ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart; };
+  ULONGLONG start = ticks(created), at = ticks(now);
+  return at > start ? static_cast<DWORD>((at - start) / kTicksPerMs) : 0;
+}
+
+bool line_begin() {
+  // After a line, another may follow (the unit tests write several); never while one is being written.
+  if (InterlockedCompareExchange(&line_state, LINE_BEGUN, LINE_WRITTEN) == LINE_WRITTEN) return true;
+  return InterlockedCompareExchange(&line_state, LINE_BEGUN, LINE_NOT_BEGUN) == LINE_NOT_BEGUN;
+}
+
+void line_end() { InterlockedCompareExchange(&line_state, LINE_WRITTEN, LINE_BEGUN); }
+
+void end_run(unsigned exit_code) {
+  if (InterlockedCompareExchange(&line_state, RUN_ENDED, LINE_NOT_BEGUN) != LINE_NOT_BEGUN) return;
+  restore_title();
+  TerminateProcess(GetCurrentProcess(), exit_code);
+}
+
+void console_title_while_waiting(const wchar_t* title) {
+  if (!title) return restore_title();
+  if (!title_saved && GetConsoleTitleW(saved_title, kTitleRoom)) InterlockedExchange(&title_saved, 1);
+  if (title_saved) SetConsoleTitleW(title);
 }

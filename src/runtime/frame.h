@@ -21,8 +21,23 @@ void runtime_init();
 HRESULT ui_init();
 // Runs its steps once per process, whichever thread gets there first.
 void runtime_end();
-// Ctrl+C and Ctrl+Break set console_interrupted and call interrupt_hook, if set, on the console's
-// control thread; a close event runs the end routine and lets the process end.
+// Ctrl+C, Ctrl+Break and the console's close set console_interrupted and call interrupt_hook, if set,
+// on the console's control thread; where the main thread has not ended the run within a grace (stuck
+// in a call on a drive that stopped answering), the run ends there with EXIT_CANCELLED.
 BOOL WINAPI close_event_handler(DWORD control_type);
 extern volatile LONG console_interrupted;
 extern void (*volatile interrupt_hook)();
+
+// Milliseconds since the process was created: a time limit counts from the start of the run.
+DWORD run_elapsed_ms();
+// The one way a line reaches standard output while another thread may end the run: line_begin is
+// false once the run has been ended, and end_run does nothing once a line has begun, so that a line
+// is written whole or not at all.
+bool line_begin();
+void line_end();
+// Ends the run from any thread with the exit code, the console's title as it was, unless a line has
+// begun.
+void end_run(unsigned exit_code);
+// The console's title while a dialog waits unseen behind other windows; put back by the next call
+// with null and however the run ends.
+void console_title_while_waiting(const wchar_t* title);

@@ -1,10 +1,11 @@
 // The runtime's checked allocations and its out-of-memory exit.
 #include "runtime/memory.h"
 
+#include "runtime/exit_codes.h"
+
 namespace {
 constexpr wchar_t kOutOfMemoryLine[] = L"Dirpick: out of memory\n";
 constexpr DWORD kOutOfMemoryUnits = sizeof(kOutOfMemoryLine) / sizeof(wchar_t) - 1;
-constexpr UINT kOutOfMemoryExitCode = 255;
 }  // namespace
 
 void out_of_memory() {
@@ -14,7 +15,7 @@ void out_of_memory() {
   DWORD written = 0;
   if (!WriteConsoleW(err, kOutOfMemoryLine, kOutOfMemoryUnits, &written, nullptr))
     WriteFile(err, kOutOfMemoryLine, kOutOfMemoryUnits * sizeof(wchar_t), &written, nullptr);
-  ExitProcess(kOutOfMemoryExitCode);
+  ExitProcess(EXIT_REFUSED);
 }
 
 void* heap_alloc(HANDLE heap, SIZE_T size, DWORD flags) {
