@@ -15,6 +15,8 @@ packages=(
   imagemagick x11-apps         # screenshots of the dialog (xwd, convert)
   time                         # peak memory in the benchmarks
   zip                          # the release archive
+  fuse3                        # fusermount3, for the drive that stalls on purpose (scripts/slow-drive.sh)
+  python3-fusepy               # that drive's file system (scripts/slowfs.py)
 )
 
 missing=()

@@ -1,6 +1,12 @@
 // The real dirpick.exe: command line, folder and answer in; exit code and exact bytes out.
 #include "harness.h"
 
+#include "dialog/fence.h"
+#include "dialog/request.h"
+#include "paths/folders.h"
+#include "runtime/frame.h"
+#include "strings/workspace.h"
+
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -382,4 +388,92 @@ TEST_F(Dirpick, ResourcesTellTheVersionAndAskForSharpUnelevatedDialogs) {
        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "Common-Controls"})
     EXPECT_NE(std::string::npos, manifest.find(part)) << part;
   FreeLibrary(image);
+}
+
+// A drive whose lookups in Share wait a second each and give up when their caller is ended (scripts/slow-drive.sh):
+// %S its Z: path, Y: the same drive as a network drive, Personal moved into it. Each row keeps the promises: the exit
+// code it states, no byte on standard output, the end within by_ms of the start (a time limit's N and half a
+// second) or of the press (Ctrl+C: a second; Esc to a dialog stuck listing Share: two), and a dialog within a few
+// seconds, which says what does not answer, where nothing ends the run first. Documents moves into the drive only for
+// the row that asks for it: each dialog shows it, and would wait on it.
+struct Stall {
+  const char* name;
+  const wchar_t* line;
+  int answer = Nobody;
+  DWORD at_ms = 0, exit = 2, by_ms = 3500;
+  bool documents_moved = false;
+};
+const Stall kStalls[] = {
+    {.name = "start folder", .line = L"cd %S\\Share\\Sub T /timeout:3"},
+    {.name = "root", .line = L"cd C:\\windows T /timeout:3 /root:%S\\Share"},
+    {.name = "known folder", .line = L"cd shell:Personal T /timeout:3", .documents_moved = true},
+    {.name = "file dialog", .line = L"cd %S\\Share\\Sub T /modern /timeout:3"},
+    {.name = "pattern search", .line = L"cd Y:\\Share T /require:x /timeout:3"},
+    {.name = "network drive", .line = L"cd Y:\\Share\\Sub T /timeout:3 /root:Y:\\"},
+    {.name = "Ctrl+C in a lookup", .line = L"cd %S\\Share", .answer = CtrlC, .at_ms = 1000, .exit = 1, .by_ms = 1000},
+    {.name = "Ctrl+C in a listing", .line = L"cd %S\\Share", .answer = CtrlC, .at_ms = 3500, .exit = 1, .by_ms = 1000},
+    {.name = "Esc in a listing", .line = L"cd %S\\Share\\Sub T", .answer = kEsc, .exit = 1, .by_ms = 2000},
+};
+
+struct SlowDrive : Dirpick {
+  std::wstring drive;
+  void SetUp() override {
+    const char* mount = getenv("DIRPICK_SLOW_DRIVE");
+    if (!mount) GTEST_SKIP() << "no /dev/fuse or fusepy: the slow drive's rows did not run";
+    drive = L"Z:" + std::wstring(mount, mount + strlen(mount));
+    std::replace(drive.begin(), drive.end(), L'/', L'\\');
+    Dirpick::SetUp();
+  }
+};
+
+TEST_F(SlowDrive, EndsInTimeAndShowsTheDialogWhateverTheDriveDoes) {
+  constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  std::wstring moved = drive + L"\\Share\\Sub", documents = L"%USERPROFILE%\\Documents";
+  auto move_documents = [&](const std::wstring& to) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, to.c_str(), 2 * to.size() + 2);
+  };
+  for (const Stall& row : kStalls) {
+    SCOPED_TRACE(row.name);
+    move_documents(row.documents_moved ? moved : documents);
+    std::wstring line = L"dirpick " + std::wstring(row.line);
+    for (size_t at; (at = line.find(L"%S")) != line.npos;) line.replace(at, 2, drive);
+    Result r = run({.line = line, .button = row.answer, .at_ms = row.at_ms});
+    EXPECT_EQ(row.exit, r.exit_code);
+    EXPECT_EQ("", r.out);
+    DWORD from = row.answer ? static_cast<DWORD>(r.seen.shown_at) : 0;
+    EXPECT_LE(r.ended_ms, from + row.by_ms) << "ended " << r.ended_ms - from << " ms after the start or the press";
+    if (row.answer == kEsc) {
+      EXPECT_LE(r.seen.shown_at, 5000u) << "the dialog came late";
+      EXPECT_NE(r.seen.texts.find(moved + L" does not answer\nT|"), std::wstring::npos) << encoded(r.seen.texts);
+    }
+  }
+  move_documents(documents);
+}
+
+// The rules at work on the drive's own answers, in-process: a folder we may not enter can be chosen, but not searched;
+// one whose device fails is never taken for absent, and the line says why; a walk that runs out of time gives what
+// answered; a network drive's folder is left for the check once the selection holds still.
+TEST_F(SlowDrive, AnswersAreTakenForWhatTheySay) {
+  main_heap = runtime_heap_create(), ws_init();
+  auto refusal = [&](const std::wstring& path, bool search) {
+    ws_append(path.c_str());
+    Refusal seen = path_refusal(0, static_cast<int>(path.size()), search);
+    return ws_rewind(0), seen;
+  };
+  EXPECT_EQ(CHOOSABLE, refusal(drive + L"\\Denied\\Inner", true)) << "a folder we may not enter";
+  EXPECT_EQ(UNTOLD, refusal(drive + L"\\Broken", true)) << "a device that fails";
+  append_fence_line(UNTOLD, false);
+  wchar_t why[200] = {};  // the system's own words for the device's error, whose end the line leaves out
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0, ERROR_NOT_READY, 0, why, 200, 0);
+  std::wstring said = L"Windows cannot tell whether this folder is there: " + std::wstring(why);
+  EXPECT_EQ(said.substr(0, said.find_last_not_of(L"\r\n ") + 1), std::wstring(ws_text_at(0)));
+  ws_rewind(0);
+  EXPECT_EQ(UNCHECKED, refusal(L"Y:\\Fast", false)) << "a network drive's folder asked at once";
+  browse_request.required = L"x|";
+  EXPECT_EQ(LACKS_PATTERN, refusal(drive + L"\\Denied\\Inner", true)) << "a pattern looked for where we may not look";
+  browse_request = {};
+  std::wstring slow = drive + L"\\Share\\Sub\\Deeper";
+  FolderAnswer late = ask_folder(slow.c_str(), static_cast<int>(slow.size()), 500);
+  EXPECT_TRUE(late.late && late.whole == UNKNOWN && late.nearest == static_cast<int>(drive.size())) << late.nearest;
+  ws_done(), HeapDestroy(main_heap);
 }

@@ -83,6 +83,12 @@ std::wstring tree_selection(HWND tree, const std::wstring& looked_for = L"") {
   return path;
 }
 
+// Through the program's own console, from a helper: ours must stay as it is.
+void press_ctrl_c(DWORD process_id) {
+  Result sent = run({.line = L"answer ctrl-c " + std::to_wstring(process_id), .program = L"answer.exe"});
+  EXPECT_EQ(0u, sent.exit_code) << "Ctrl+C could not be sent";
+}
+
 Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const std::function<std::wstring()>& while_up) {
   HWND dialog = nullptr, tree = nullptr, name_box = nullptr;
   for (int tries = 0; tries < 1000 && !(dialog = dialog_of(process_id)); ++tries)
@@ -163,9 +169,13 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
   seen.shown = now, seen.shown_at = GetTickCount64(), seen.ok_on = IsWindowEnabled(GetDlgItem(dialog, IDOK));
   read_texts();
   GetWindowRect(dialog, &seen.rect);
-  if (how.button == kCtrlC) {  // through the program's own console, from a helper: ours must stay as it is
-    Result sent = run({.line = L"answer ctrl-c " + std::to_wstring(process_id), .program = L"answer.exe"});
-    EXPECT_EQ(0u, sent.exit_code) << "Ctrl+C could not be sent";
+  if (how.button == kCtrlC) {
+    press_ctrl_c(process_id);
+  } else if (how.button == kEsc) {  // as real input, which a dialog stuck in a shell call cannot take itself
+    INPUT keys[2] = {{.type = INPUT_KEYBOARD, .ki = {.wVk = VK_ESCAPE}},
+                     {.type = INPUT_KEYBOARD, .ki = {.wVk = VK_ESCAPE, .dwFlags = KEYEVENTF_KEYUP}}};
+    SendInput(2, keys, sizeof(INPUT));
+    return seen;
   } else {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));
   }
@@ -198,7 +208,12 @@ Result run(const Launch& how) {
   char buffer[4096];
   EXPECT_TRUE(started) << "Wine could not start the program, error " << GetLastError() << ": " << encoded(how.line);
   if (started) {
-    if (how.button) result.seen = answer_dialog(pi.dwProcessId, how, pi.hProcess), result.seen.shown_at -= began;
+    if (how.at_ms) {
+      WaitForSingleObject(pi.hProcess, static_cast<DWORD>(std::max<LONGLONG>(0, began + how.at_ms - GetTickCount64())));
+      result.seen.shown_at = GetTickCount64() - began, press_ctrl_c(pi.dwProcessId);
+    } else if (how.button) {
+      result.seen = answer_dialog(pi.dwProcessId, how, pi.hProcess), result.seen.shown_at -= began;
+    }
     // A pipe is read only after the exit, as callers that wait first read it.
     for (ULONGLONG until = GetTickCount64() + 10000; GetTickCount64() < until;)
       if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;

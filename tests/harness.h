@@ -25,8 +25,9 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
 };
 
 // The exact command line (program name included) and working folder; the button for the dialog (0: nobody
-// answers; kCtrlC: Ctrl+C in the program's console); what is done first, line by line: a name typed into its
-// name box and confirmed (the last one is the answer; each before it refused with a box, which is closed), or
+// answers; kCtrlC: Ctrl+C in the program's console, at once or, with at_ms, that long after the start, whatever
+// shows; kEsc: the Esc key as a user's, to the dialog in front); what is done first, line by line: a name typed
+// into its name box and confirmed (the last one is the answer; each before it refused with a box, which is closed), or
 // with a leading '\t' virtual keys pressed in its tree; the program beside the test executable, or a full path;
 // the folder the tree must show selected (empty: any); the folder the keys move the tree to, which it must
 // still show once the start folder is no longer asked for.
@@ -37,9 +38,10 @@ struct Launch {
   Stream stream = Stream::File;
   const wchar_t* program = L"dirpick.exe";
   std::wstring pick = L"", moved = L"";
+  DWORD at_ms = 0;
 };
 
-constexpr int kCtrlC = -1;
+constexpr int kCtrlC = -1, kEsc = -2;
 struct Result {  // from the child's start: when a dialog was first and last seen, when it ended; dialogs: how many
   DWORD exit_code = 0xDEAD;
   std::string out, err;
