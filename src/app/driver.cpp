@@ -59,7 +59,7 @@ constexpr const char* kOptionsUsage =
     "    /batch        escape the line for a temporary batch file, in its code page\r\n"
     "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
     "    /bare         write the folder alone (give - as the CommandString)\r\n"
-    "    /timeout:N    close the dialog unanswered after N seconds, 1 to 86400\r\n"
+    "    /timeout:N    end the run unanswered N seconds after it began, 1 to 86400\r\n"
     "    /root:PATH    offer only PATH and the folders below it\r\n"
     "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
     "    /utf8         write the line in UTF-8, for a program that reads it\r\n"
