@@ -183,6 +183,16 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
   EXPECT_EQ(3, folder_length(L"C:\\Work", 3)) << "a drive root among its first characters";
 }
 
+// The disk's errors taken for what they say: a folder there that will not let us in, none there, a server that does
+// not answer, or nothing at all (never absence).
+TEST(Folders, ErrorsAreTakenForWhatTheySay) {
+  for (auto [error, presence] : {std::pair{ERROR_ACCESS_DENIED, PRESENT}, {ERROR_LOGON_FAILURE, PRESENT},
+                                 {ERROR_CANT_ACCESS_FILE, PRESENT}, {ERROR_PATH_NOT_FOUND, ABSENT},
+                                 {ERROR_DIRECTORY, ABSENT}, {ERROR_BAD_NETPATH, UNREACHABLE}, {ERROR_NOT_READY, UNKNOWN},
+                                 {ERROR_IO_DEVICE, UNKNOWN}, {ERROR_CRC, UNKNOWN}})
+    EXPECT_EQ(presence, presence_of_error(error)) << error;
+}
+
 // A wildcard matches the long name alone (the search also matches 8.3 aliases), letters in any case, and
 // name.* as dir takes it. No pattern names a device, which Windows takes in any folder, nor a part that
 // ends in a dot or a blank, which Windows strips.

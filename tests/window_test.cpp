@@ -155,7 +155,8 @@ TEST(Tree, WalkMatchesEitherNameAndLeavesTheSelectionBelow) {
 }
 
 // Windows may refuse the path of a folder beyond MAX_PATH rather than cut it: a file-system folder
-// is then rebuilt from its parent, or is unreadable (never a cancel); anything else has no path.
+// is then rebuilt from its parent, or is unreadable (never a cancel); anything else has no path, and so
+// has a computer under Network, a file-system folder whose parent has none.
 struct Refusing : IShellItem {
   IShellItem* parent;  // given out without a reference of its own
   SFGAOF kinds;
@@ -187,8 +188,9 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
   constexpr SFGAOF kFolder = SFGAO_FILESYSTEM | SFGAO_FOLDER;
   windows->AddRef();  // given out as a parent, and released there
   Refusing outer(windows, kFolder), deeper(&outer, kFolder), orphan(nullptr, kFolder), virtual_item(windows, 0);
+  Refusing network(nullptr, 0), computer(&network, kFolder);
   std::vector<std::tuple<IShellItem*, int, std::wstring>> rows = {
-      {&deeper, 1, L"C:\\windows\\Named\\Named"}, {&orphan, -1, L""}, {&virtual_item, 0, L""}};
+      {&deeper, 1, L"C:\\windows\\Named\\Named"}, {&orphan, -1, L""}, {&virtual_item, 0, L""}, {&computer, 0, L""}};
   std::wstring base = make(std::wstring(255 - root.size(), L'n')).substr(root.size() + 1);
   for (auto [a, b] : {std::pair{L"stra\x00DF" L"e", L"strasse"}, {L"caf\x00E9", L"cafe\x0301"},
                       {L"ab\x00AD" L"c", L"abc"}})
@@ -223,6 +225,20 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
   int mark = ws_mark();
   ws_append(L"C:\\windows.");  // a script would open C:\windows
   EXPECT_EQ(NAME_STRIPPED, path_refusal(mark, 11, true));
+  ws_rewind(mark);
+  // A shortcut to a folder stands for the folder, as Windows' own dialogs take it.
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  IShellItem* shortcut = nullptr;
+  std::wstring lnk = root + L"\\To Work.lnk";
+  CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
+  ASSERT_TRUE(link && SUCCEEDED(link->SetPath(fence.c_str())) && SUCCEEDED(link->QueryInterface(IID_PPV_ARGS(&file))));
+  file->Save(lnk.c_str(), TRUE), file->Release(), link->Release();
+  ASSERT_TRUE(SUCCEEDED(shell.item_of_path(lnk.c_str(), nullptr, IID_PPV_ARGS(&shortcut))));
+  shortcut = follow_link(shortcut);
+  EXPECT_EQ(1, append_item_path(shortcut));
+  EXPECT_EQ(fence, std::wstring(ws_text_at(mark))) << "the shortcut, not its target";
+  shortcut->Release();
   windows->Release();
   FreeLibrary(module);
   ws_done();

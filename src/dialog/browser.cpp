@@ -127,7 +127,7 @@ int browse_once(const wchar_t* initial_folder, int start) {
                                        : BROWSE_NO_FOLDER;
   // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel.
   if (chosen && console_interrupted) chosen->Release(), chosen = nullptr;
-  if (chosen) {
+  if ((chosen = follow_link(chosen))) {
     int read = append_item_path(chosen);
     outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_NO_FOLDER;
     chosen->Release();

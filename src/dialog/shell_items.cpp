@@ -23,6 +23,23 @@ Fn entry_point(HMODULE module, const char* name) {
 
 }  // namespace
 
+IShellItem* follow_link(IShellItem* item) {
+  SFGAOF kinds = 0;
+  if (!item || FAILED(item->GetAttributes(SFGAO_LINK, &kinds)) || !(kinds & SFGAO_LINK)) return item;
+  IShellLinkW* link = nullptr;
+  PIDLIST_ABSOLUTE target = nullptr;
+  IShellItem* followed = nullptr;
+  // The target as the link last knew it: resolving it anew could search the disks, or ask the user.
+  if (SUCCEEDED(item->BindToHandler(nullptr, BHID_SFUIObject, IID_PPV_ARGS(&link))) &&
+      SUCCEEDED(link->GetIDList(&target)) && target && SUCCEEDED(shell.item_of_list(target, IID_PPV_ARGS(&followed)))) {
+    item->Release();
+    item = followed;
+  }
+  if (link) link->Release();
+  CoTaskMemFree(target);
+  return item;
+}
+
 bool is_file_system_folder(IShellItem* item) {
   SFGAOF kinds = 0;
   return SUCCEEDED(item->GetAttributes(kFileSystemFolder, &kinds)) && (kinds & kFileSystemFolder) == kFileSystemFolder;

@@ -22,10 +22,13 @@ struct Shell {
 };
 extern Shell shell;
 
-// Loads SHELL32 and fills `shell`; null, with nothing left loaded, when an entry point is missing.
+// Loads SHELL32 once, never to free it, and fills `shell`; null when an entry point is missing.
 HMODULE shell_load();
 // The item of a folder of any length, or of its deepest whole parent; null when none parses.
 IShellItem* item_of_long_folder(wchar_t* path, int length);
+// The item a selection stands for, as Windows' own dialogs take it: a shortcut's target (a .lnk to a
+// folder), any other item itself. Takes the caller's reference and gives one back.
+IShellItem* follow_link(IShellItem* item);
 // Whether the item is a folder with a file-system path, not a virtual item such as This PC.
 bool is_file_system_folder(IShellItem* item);
 // Appends the item's file-system path, whole at any length. 1: done; 0: the item has no

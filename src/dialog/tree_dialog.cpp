@@ -246,6 +246,7 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
                desktop->CompareIDs(SHCIDS_CANONICALONLY, asked->start, list) == S_OK;
     if (selected) selected->Release();
     if (!list || FAILED(shell.item_of_list(list, IID_PPV_ARGS(&selected)))) selected = nullptr;
+    selected = follow_link(selected);  // judged as its target, inside the root and holding the patterns
     judge_selection(window);
     return 0;
   }
