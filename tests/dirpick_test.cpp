@@ -406,7 +406,7 @@ struct Stall {
 };
 const Stall kStalls[] = {
     {.name = "start folder", .line = L"cd %S\\Share\\Sub T /timeout:3"},
-    {.name = "root", .line = L"cd C:\\windows T /timeout:3 /root:%S\\Share"},
+    {.name = "root", .line = L"cd C:\\windows T /root:%S\\Share"},  // no dialog without its fence
     {.name = "known folder", .line = L"cd shell:Personal T /timeout:3", .documents_moved = true},
     {.name = "file dialog", .line = L"cd %S\\Share\\Sub T /modern /timeout:3"},
     {.name = "pattern search", .line = L"cd Y:\\Share T /require:x /timeout:3"},

@@ -87,6 +87,7 @@ constexpr const char* kUnknownFolderEnd = "\" names no known folder with a path 
 constexpr const char* kRootStart = "Dirpick: the root \"";
 constexpr const char* kRootEnd = "\" is not an existing folder";
 constexpr const char* kRootLost = "\" cannot be shown as the dialog's top folder";
+constexpr const char* kRootSilent = "\" does not answer";
 
 constexpr wchar_t kTimeoutWord[] = L"/timeout";
 constexpr int kTimeoutWordLength = sizeof(kTimeoutWord) / sizeof(wchar_t) - 1;
@@ -222,21 +223,23 @@ bool resolve_folder(StringVar* folder, int mark) {
   return true;
 }
 
-// The root made absolute; false where it names nothing, a file or no folder that exists. A root
-// that is gone is never replaced by what is left of its path: that would widen the fence.
-bool resolve_root(int mark) {
-  if (!resolve_folder(&RootDir, mark)) return false;
-  // A root the disk tells nothing of (a drive not ready), or that has not answered in time, is no gone
-  // root: the fence holds all the same.
-  Presence presence = ask_folder(RootDir, static_cast<int>(string_length(RootDir)), kAnswerMs).whole;
-  if (presence == PRESENT || presence == UNKNOWN) return true;
+// The root made absolute: null where it may fence the dialog, else how the refusal ends. A root that is
+// gone is never replaced by what is left of its path: that would widen the fence.
+const char* root_refusal(int mark) {
+  if (!resolve_folder(&RootDir, mark)) return kRootEnd;
+  FolderAnswer answer = ask_folder(RootDir, static_cast<int>(string_length(RootDir)), kAnswerMs);
+  // The fence needs the root's own item, which no shell call gives without asking the drive again: a root
+  // that has not answered in time ends the run at once rather than keep the dialog away.
+  if (answer.late) return kRootSilent;
+  // One the disk tells nothing of (a drive not ready) is no gone root: the fence holds all the same.
+  if (answer.whole == PRESENT || answer.whole == UNKNOWN) return nullptr;
   ensure_trailing_backslash(&RootDir);  // a refusal names a resolved root as a folder: "C:\Gone\" as ever
-  return false;
+  return kRootEnd;
 }
 
 // Ends a run on a parameter that cannot be used: the message names it.
-void refuse(const char* start, const wchar_t* subject, const char* end, int mark) {
-  stop(decoded(start, mark, subject, end), EXIT_REFUSED);
+void refuse(const char* start, const wchar_t* subject, const char* end, int mark, int status = EXIT_REFUSED) {
+  stop(decoded(start, mark, subject, end), status);
   ws_rewind(mark);
 }
 
@@ -312,7 +315,9 @@ bool read_command(int mark) {
 // run ends here.
 bool prepare(int mark) {
   if (!resolve_folder(&InitialDir, mark)) return refuse(kUnknownFolderStart, InitialDir, kUnknownFolderEnd, mark), false;
-  if (RootDir && !resolve_root(mark)) return refuse(kRootStart, RootDir, kRootEnd, mark), false;
+  const char* root_end = RootDir ? root_refusal(mark) : nullptr;
+  int status = root_end == kRootSilent ? EXIT_UNANSWERED : EXIT_REFUSED;  // nobody could answer a silent root
+  if (root_end) return refuse(kRootStart, RootDir, root_end, mark, status), false;
   DWORD session = 1;  // where it cannot be read, the dialog is tried
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
   if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), EXIT_UNANSWERED), false;
