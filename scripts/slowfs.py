@@ -1,4 +1,4 @@
-# A drive that stalls on purpose: an in-memory FUSE file system whose every lookup in Share waits DELAY
+# A drive that stalls on purpose: an in-memory FUSE file system whose every lookup below Share waits DELAY
 # seconds, and gives up when its caller is ended, as a network client's request does.
 # Usage: /usr/bin/python3 scripts/slowfs.py MOUNTPOINT DELAY (in the foreground until SIGTERM); says "ready".
 import errno
@@ -30,7 +30,7 @@ class SlowFS(Operations):
         for where, error in FAILING.items():
             if (path or '').startswith(where) and path != '/Denied':
                 raise FuseOSError(error)
-        if armed.is_set() and (path or '').startswith('/Share'):
+        if armed.is_set() and (path or '').startswith('/Share/'):
             # An ended caller (TerminateProcess, Ctrl+C) interrupts the request; without this answer its
             # thread, and so the whole process, would stay until the wait was over.
             for _ in range(int(delay / 0.02)):

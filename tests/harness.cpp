@@ -171,10 +171,18 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
   GetWindowRect(dialog, &seen.rect);
   if (how.button == kCtrlC) {
     press_ctrl_c(process_id);
-  } else if (how.button == kEsc) {  // as real input, which a dialog stuck in a shell call cannot take itself
+  } else if (how.button == kEsc || how.button == kClickCancel) {  // as real input, which a stuck dialog cannot take
+    RECT cancel = {};
+    GetWindowRect(GetDlgItem(dialog, IDCANCEL), &cancel);
+    LONG x = (cancel.left + cancel.right) * 32768 / GetSystemMetrics(SM_CXSCREEN);
+    LONG y = (cancel.top + cancel.bottom) * 32768 / GetSystemMetrics(SM_CYSCREEN);
     INPUT keys[2] = {{.type = INPUT_KEYBOARD, .ki = {.wVk = VK_ESCAPE}},
                      {.type = INPUT_KEYBOARD, .ki = {.wVk = VK_ESCAPE, .dwFlags = KEYEVENTF_KEYUP}}};
-    SendInput(2, keys, sizeof(INPUT));
+    constexpr DWORD kTo = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    INPUT click[3] = {{.type = INPUT_MOUSE, .mi = {.dx = x, .dy = y, .dwFlags = kTo}},
+                      {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_LEFTDOWN}},
+                      {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_LEFTUP}}};
+    how.button == kEsc ? SendInput(2, keys, sizeof(INPUT)) : SendInput(3, click, sizeof(INPUT));
     return seen;
   } else {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));

@@ -24,12 +24,12 @@ struct Seen {  // the dialog as answered: its owner, caption and texts, and what
   bool name_box = false;   // whether it had a box to type a name into
 };
 
-// The exact command line (program name included) and working folder; the button for the dialog (0: nobody
-// answers; kCtrlC: Ctrl+C in the program's console, at once or, with at_ms, that long after the start, whatever
-// shows; kEsc: the Esc key as a user's, to the dialog in front); what is done first, line by line: a name typed
-// into its name box and confirmed (the last one is the answer; each before it refused with a box, which is closed), or
-// with a leading '\t' virtual keys pressed in its tree; the program beside the test executable, or a full path;
-// the folder the tree must show selected (empty: any); the folder the keys move the tree to, which it must
+// The exact command line (program name included) and working folder; the button for the dialog (0: nobody answers;
+// kCtrlC: Ctrl+C in the program's console, at once or, with at_ms, that long after the start, whatever shows; kEsc,
+// kClickCancel: the Esc key or a click on Cancel as a user's, to the dialog in front); what is done first, line by
+// line: a name typed into its name box and confirmed (the last one is the answer; each before it refused with a box,
+// which is closed), or with a leading '\t' virtual keys pressed in its tree; the program beside the test executable, or
+// a full path; the folder the tree must show selected (empty: any); the folder the keys move the tree to, which it must
 // still show once the start folder is no longer asked for.
 struct Launch {
   std::wstring line, dir;
@@ -41,7 +41,7 @@ struct Launch {
   DWORD at_ms = 0;
 };
 
-constexpr int kCtrlC = -1, kEsc = -2;
+constexpr int kCtrlC = -1, kEsc = -2, kClickCancel = -3;
 struct Result {  // from the child's start: when a dialog was first and last seen, when it ended; dialogs: how many
   DWORD exit_code = 0xDEAD;
   std::string out, err;
