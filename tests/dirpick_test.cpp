@@ -75,6 +75,7 @@ const Row<Nobody> kQuietRows[] = {  // refusals, usage and runs without a visibl
   {.cmd = L"dirpick cd C:\\", .to = Unseen, .exit = 2, .err = L"Dirpick: there is no visible desktop%V"},
   {.cmd = L"dirpick cd C:\\ T /root:%R\\Gone", .to = Unseen, .exit = 255, .err = L"%Q%R\\Gone\\%E"},
   {.cmd = L"dirpick cd C:\\ T /root:shell:Nope", .exit = 255, .err = L"%Qshell:Nope%E"},
+  {.cmd = L"dirpick cd C:\\ T /root:\\\\nowhere\\x", .exit = 2, .err = L"%Q\\\\nowhere\\x\" does not answer\n"},
   {.cmd = L"dirpick cd shell:Persnal T /root:shell:Nope", .exit = 255, .err = L"Dirpick: \"shell:Persnal%K"},
   {.cmd = L"dirpick - C:\\ T /root:shell:Nope /bare /batch", .exit = 255, .err = L"%P"},
   {.cmd = L"dirpick cd C:\\ T /root:shell:Nope /x", .exit = 255, .err = L"Invalid option: /x\n"},

@@ -59,7 +59,7 @@ constexpr const char* kOptionsUsage =
     "    /batch        escape the line for a temporary batch file, in its code page\r\n"
     "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
     "    /bare         write the folder alone (give - as the CommandString)\r\n"
-    "    /timeout:N    end the run unanswered N seconds after it began, 1 to 86400\r\n"
+    "    /timeout:N    give up (exit 2) N seconds after Dirpick started, 1 to 86400\r\n"
     "    /root:PATH    offer only PATH and the folders below it\r\n"
     "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
     "    /utf8         write the line in UTF-8, for a program that reads it\r\n"
@@ -229,8 +229,9 @@ const char* root_refusal(int mark) {
   if (!resolve_folder(&RootDir, mark)) return kRootEnd;
   FolderAnswer answer = ask_folder(RootDir, static_cast<int>(string_length(RootDir)), kAnswerMs);
   // The fence needs the root's own item, which no shell call gives without asking the drive again: a root
-  // that has not answered in time ends the run at once rather than keep the dialog away.
-  if (answer.late) return kRootSilent;
+  // that has not answered in time, or whose server cannot be reached, ends the run rather than keep the
+  // dialog away.
+  if (answer.late || !answer.nearest) return kRootSilent;
   // One the disk tells nothing of (a drive not ready) is no gone root: the fence holds all the same.
   if (answer.whole == PRESENT || answer.whole == UNKNOWN) return nullptr;
   ensure_trailing_backslash(&RootDir);  // a refusal names a resolved root as a folder: "C:\Gone\" as ever
