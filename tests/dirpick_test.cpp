@@ -141,6 +141,7 @@ std::wstring folder_in(const std::wstring& out) {
   return folder.empty() || folder.back() != L'\\' ? folder : folder.substr(0, folder.size() - 1);
 }
 
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 struct Dirpick : TempFolder {
   // Made now and last read an hour ago, with each parent up to the test folder, as a folder that was
   // filled since anyone listed it: its first listing changes its access time.
@@ -182,7 +183,6 @@ struct Dirpick : TempFolder {
   // must own none. Documents is moved away, as OneDrive moves it; shell:Personal must follow it.
   // Contacts is moved to a folder that is gone: shell:Contacts opens what is left of its path.
   void check_dialog_rows(size_t half) {
-    constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
     wchar_t saved[MAX_PATH];
     DWORD bytes = sizeof(saved);
     RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", RRF_RT_ANY | RRF_NOEXPAND, nullptr, saved, &bytes);
@@ -392,19 +392,13 @@ TEST_F(Dirpick, ResourcesTellTheVersionAndAskForSharpUnelevatedDialogs) {
   FreeLibrary(image);
 }
 
-// A drive whose lookups below Share wait a second each and give up when their caller is ended (scripts/slow-drive.sh):
-// %S its Z: path, Y: the same drive as a network drive, Personal moved into it. Each row keeps the promises: the exit
-// code it states, no byte on standard output, the end within by_ms of the start (a time limit's N and half a second) or
-// of the press (Ctrl+C: a second; Esc or Cancel to a dialog stuck listing Share: two), and a dialog within a few
-// seconds, which says what does not answer, where nothing ends the run first. Documents moves into the drive only for
-// the row that asks for it: each dialog shows it, and would wait on it.
-struct Stall {
-  const char* name;
-  const wchar_t* line;
-  int answer = Nobody;
-  DWORD at_ms = 0, exit = 2, by_ms = 3500;
-  bool documents_moved = false;
-};
+// A drive whose lookups below Share wait a second and give up when their caller ends (scripts/slow-drive.sh): %S its
+// Z: path, Y: it as a network drive. Each row keeps the promises: its exit code, nothing on standard output, the end
+// within by_ms of the start (N and half a second) or of the press (Ctrl+C: a second; Esc or Cancel to a dialog stuck
+// listing Share: two), a dialog within a few seconds that says what does not answer. Documents moves into the drive
+// only for its row: every dialog shows it, and would wait on it.
+struct Stall { const char* name; const wchar_t* line; int answer = Nobody; DWORD at_ms = 0, exit = 2, by_ms = 3500;
+              bool documents_moved = false; };
 const Stall kStalls[] = {
     {.name = "start folder", .line = L"cd %S\\Share\\Sub T /timeout:3"},
     {.name = "root", .line = L"cd C:\\windows T /root:%S\\Share\\Sub"},  // no dialog without its fence
@@ -418,22 +412,19 @@ const Stall kStalls[] = {
     {.name = "Cancel in a listing", .line = L"cd %S\\Share\\Sub T", .answer = Click, .exit = 1, .by_ms = 2000},
 };
 
-struct SlowDrive : Dirpick {
+struct SlowDrive : ::testing::Test {
   std::wstring drive;
   void SetUp() override {
     const char* mount = getenv("DIRPICK_SLOW_DRIVE");
     if (!mount) GTEST_SKIP() << "no /dev/fuse or fusepy: the slow drive's rows did not run";
-    drive = L"Z:" + std::wstring(mount, mount + strlen(mount));
-    std::replace(drive.begin(), drive.end(), L'/', L'\\');
-    Dirpick::SetUp();
+    for (drive = L"Z:"; *mount; ++mount) drive += *mount == '/' ? L'\\' : wchar_t(*mount);
   }
 };
 
 TEST_F(SlowDrive, EndsInTimeAndShowsTheDialogWhateverTheDriveDoes) {
-  constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   std::wstring moved = drive + L"\\Share\\Sub", documents = L"%USERPROFILE%\\Documents";
-  auto move_documents = [&](const std::wstring& to) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, to.c_str(), 2 * to.size() + 2);
+  auto move_documents = [&](auto& to) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ, to.data(), 2 * to.size() + 2);
   };
   for (const Stall& row : kStalls) {
     SCOPED_TRACE(row.name);
@@ -453,23 +444,20 @@ TEST_F(SlowDrive, EndsInTimeAndShowsTheDialogWhateverTheDriveDoes) {
   move_documents(documents);
 }
 
-// The rules at work on the drive's own answers, in-process: a folder we may not enter can be chosen, but not searched;
-// one whose device fails is never taken for absent, and the line says why; a walk that runs out of time gives what
-// answered; a network drive's folder is left for the check once the selection holds still.
+// The rules on the drive's own answers, in-process: a folder we may not enter can be chosen, not searched; a failing
+// device is no absence, and the line says why; a walk out of time gives what answered; a network folder waits.
 TEST_F(SlowDrive, AnswersAreTakenForWhatTheySay) {
   main_heap = runtime_heap_create(), ws_init();
   auto refusal = [&](const std::wstring& path, bool search) {
-    ws_append(path.c_str());
-    Refusal seen = path_refusal(0, static_cast<int>(path.size()), search);
+    Refusal seen = (ws_append(path.c_str()), path_refusal(0, int(path.size()), search));
     return ws_rewind(0), seen;
   };
   EXPECT_EQ(CHOOSABLE, refusal(drive + L"\\Denied\\Inner", true)) << "a folder we may not enter";
   EXPECT_EQ(UNTOLD, refusal(drive + L"\\Broken", true)) << "a device that fails";
   append_fence_line(UNTOLD, false);
-  wchar_t why[200] = {};  // the system's own words for the device's error, whose end the line leaves out
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0, ERROR_NOT_READY, 0, why, 200, 0);
-  std::wstring said = L"Windows cannot tell whether this folder is there: " + std::wstring(why);
-  EXPECT_EQ(said.substr(0, said.find_last_not_of(L"\r\n ") + 1), std::wstring(ws_text_at(0)));
+  wchar_t why[200] = L"Windows cannot tell whether this folder is there: ";  // the system's words, without their end
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0, ERROR_NOT_READY, 0, why + 50, 150, 0);
+  EXPECT_EQ(std::wstring(why).substr(0, std::wstring(why).find_last_not_of(L"\r\n ") + 1), ws_text_at(0));
   ws_rewind(0);
   EXPECT_EQ(UNCHECKED, refusal(L"Y:\\Fast", false)) << "a network drive's folder asked at once";
   browse_request.required = L"x|";

@@ -178,11 +178,10 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     LONG y = (cancel.top + cancel.bottom) * 32768 / GetSystemMetrics(SM_CYSCREEN);
     INPUT keys[2] = {{.type = INPUT_KEYBOARD, .ki = {.wVk = VK_ESCAPE}},
                      {.type = INPUT_KEYBOARD, .ki = {.wVk = VK_ESCAPE, .dwFlags = KEYEVENTF_KEYUP}}};
-    constexpr DWORD kTo = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    INPUT click[3] = {{.type = INPUT_MOUSE, .mi = {.dx = x, .dy = y, .dwFlags = kTo}},
-                      {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_LEFTDOWN}},
-                      {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_LEFTUP}}};
-    how.button == kEsc ? SendInput(2, keys, sizeof(INPUT)) : SendInput(3, click, sizeof(INPUT));
+    INPUT at[3] = {{.type = INPUT_MOUSE, .mi = {.dx = x, .dy = y, .dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE}},
+                   {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_LEFTDOWN}},
+                   {.type = INPUT_MOUSE, .mi = {.dwFlags = MOUSEEVENTF_LEFTUP}}};
+    how.button == kEsc ? SendInput(2, keys, sizeof(INPUT)) : SendInput(3, at, sizeof(INPUT));
     return seen;
   } else {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(how.button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, how.button));

@@ -187,9 +187,8 @@ TEST_F(Runtime, StartFoldersWalkUpToTheNearestExistingFolder) {
 // not answer, or nothing at all (never absence).
 TEST(Folders, ErrorsAreTakenForWhatTheySay) {
   for (auto [error, presence] : {std::pair{ERROR_ACCESS_DENIED, PRESENT}, {ERROR_LOGON_FAILURE, PRESENT},
-                                 {ERROR_CANT_ACCESS_FILE, PRESENT}, {ERROR_PATH_NOT_FOUND, ABSENT},
-                                 {ERROR_DIRECTORY, ABSENT}, {ERROR_BAD_NETPATH, UNREACHABLE},
-                                 {ERROR_NOT_READY, UNKNOWN}, {ERROR_IO_DEVICE, UNKNOWN}, {ERROR_CRC, UNKNOWN}})
+       {ERROR_CANT_ACCESS_FILE, PRESENT}, {ERROR_PATH_NOT_FOUND, ABSENT}, {ERROR_DIRECTORY, ABSENT},
+       {ERROR_BAD_NETPATH, UNREACHABLE}, {ERROR_NOT_READY, UNKNOWN}, {ERROR_IO_DEVICE, UNKNOWN}, {ERROR_CRC, UNKNOWN}})
     EXPECT_EQ(presence, presence_of_error(error)) << error;
 }
 

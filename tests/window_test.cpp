@@ -229,14 +229,12 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
   // A shortcut to a folder stands for the folder, as Windows' own dialogs take it.
   IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
-  IShellItem* shortcut = nullptr;
-  std::wstring lnk = root + L"\\To Work.lnk";
   CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
   ASSERT_TRUE(link && SUCCEEDED(link->SetPath(fence.c_str())) && SUCCEEDED(link->QueryInterface(IID_PPV_ARGS(&file))));
-  file->Save(lnk.c_str(), TRUE), file->Release(), link->Release();
-  ASSERT_TRUE(SUCCEEDED(shell.item_of_path(lnk.c_str(), nullptr, IID_PPV_ARGS(&shortcut))));
-  shortcut = follow_link(shortcut);
-  EXPECT_EQ(1, append_item_path(shortcut));
+  file->Save((root + L"\\To Work.lnk").c_str(), TRUE), file->Release(), link->Release();
+  IShellItem* shortcut = nullptr;
+  ASSERT_TRUE(SUCCEEDED(shell.item_of_path((root + L"\\To Work.lnk").c_str(), nullptr, IID_PPV_ARGS(&shortcut))));
+  EXPECT_EQ(1, append_item_path(shortcut = follow_link(shortcut)));
   EXPECT_EQ(fence, std::wstring(ws_text_at(mark))) << "the shortcut, not its target";
   shortcut->Release();
   windows->Release();
