@@ -463,8 +463,9 @@ TEST_F(SlowDrive, AnswersAreTakenForWhatTheySay) {
   browse_request.required = L"x|";
   EXPECT_EQ(LACKS_PATTERN, refusal(drive + L"\\Denied\\Inner", true)) << "a pattern looked for where we may not look";
   browse_request = {};
-  std::wstring slow = drive + L"\\Share\\Sub\\Deeper";
+  std::wstring slow = drive + L"\\Share\\Sub\\Deeper", below = drive + L"\\Denied\\Inner\\Gone";
   FolderAnswer late = ask_folder(slow.c_str(), static_cast<int>(slow.size()), 500);
   EXPECT_TRUE(late.late && late.whole == UNKNOWN && late.nearest == static_cast<int>(drive.size() + 6)) << late.nearest;
+  EXPECT_EQ(int(below.size()) - 5, ask_folder(below.data(), int(below.size()), 2000).nearest) << "below a denial";
   ws_done(), HeapDestroy(main_heap);
 }

@@ -10,6 +10,8 @@
 #include "strings/workspace.h"
 
 void runtime_startup() {
+  // A drive with no medium answers the walk at once, instead of waiting on the system's box for a disk.
+  SetErrorMode(SEM_FAILCRITICALERRORS);
   runtime_clear();
   driver_clear();
   module_handle = GetModuleHandleW(nullptr);
@@ -25,5 +27,5 @@ void runtime_shutdown() {
   runtime_end();
   ws_done();
   HeapDestroy(main_heap);
-  ExitProcess(static_cast<UINT>(process_exit_code));
+  ExitProcess(run_exit_code(static_cast<UINT>(process_exit_code)));
 }

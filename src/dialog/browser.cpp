@@ -125,8 +125,9 @@ int browse_once(const wchar_t* initial_folder, int start) {
                 : !shown               ? BROWSE_NO_DIALOG
                 : hr == kCancelled     ? BROWSE_CANCELLED
                                        : BROWSE_NO_FOLDER;
-  // Ctrl+C wins over a choice made in the same moment: the script is told of a cancel.
-  if (chosen && console_interrupted) chosen->Release(), chosen = nullptr;
+  // Ctrl+C wins over a choice made in the same moment, and so does the time limit: the script is told of a cancel
+  // or of nobody answering in time.
+  if (chosen && (console_interrupted || timed_out)) chosen->Release(), chosen = nullptr;
   if ((chosen = follow_link(chosen))) {
     int read = append_item_path(chosen);
     outcome = read > 0 ? BROWSE_CHOSEN : read < 0 ? BROWSE_UNREADABLE : BROWSE_NO_FOLDER;

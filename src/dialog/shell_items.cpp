@@ -29,7 +29,8 @@ IShellItem* follow_link(IShellItem* item) {
   IShellLinkW* link = nullptr;
   PIDLIST_ABSOLUTE target = nullptr;
   IShellItem* followed = nullptr;
-  // The target as the link last knew it: resolving it anew could search the disks, or ask the user.
+  // The target as the link last knew it: resolving it anew could search the disks, or ask the user. Through the
+  // link's own interface, as Wine binds no link target item (BHID_LinkTargetItem).
   if (SUCCEEDED(item->BindToHandler(nullptr, BHID_SFUIObject, IID_PPV_ARGS(&link))) &&
       SUCCEEDED(link->GetIDList(&target)) && target && SUCCEEDED(shell.item_of_list(target, IID_PPV_ARGS(&followed)))) {
     item->Release();

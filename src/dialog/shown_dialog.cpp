@@ -34,10 +34,12 @@ LRESULT CALLBACK key_seen(int code, WPARAM message, LPARAM info) {
   return CallNextHookEx(nullptr, code, message, info);
 }
 
+// A press on Cancel while the dialog is in front; nothing here sends the dialog's thread a message.
 LRESULT CALLBACK click_seen(int code, WPARAM message, LPARAM info) {
   RECT cancel;
-  HWND button = shown_window ? GetDlgItem(shown_window, IDCANCEL) : nullptr;
-  if (code == HC_ACTION && message == WM_LBUTTONUP && button && GetWindowRect(button, &cancel) &&
+  HWND window = shown_window, button = nullptr;
+  if (code == HC_ACTION && message == WM_LBUTTONDOWN && window && GetForegroundWindow() == window &&
+      (button = GetDlgItem(window, IDCANCEL)) && IsWindowEnabled(button) && GetWindowRect(button, &cancel) &&
       PtInRect(&cancel, reinterpret_cast<MSLLHOOKSTRUCT*>(info)->pt))
     asked_to_leave();
   return CallNextHookEx(nullptr, code, message, info);
@@ -57,7 +59,9 @@ DWORD WINAPI watch(void*) {
     if (!asked || GetTickCount64() < asked + kLeaveGraceMs) continue;
     leave_asked_at = 0;
     DWORD_PTR reply;
-    if (window && IsWindow(window) && !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerWaitMs, &reply))
+    // Timed out, not gone: a window closed meanwhile fails the call too.
+    if (window && !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerWaitMs, &reply) &&
+        GetLastError() == ERROR_TIMEOUT)
       end_run(EXIT_CANCELLED);
   }
   if (keys) UnhookWindowsHookEx(keys);
@@ -68,12 +72,17 @@ DWORD WINAPI watch(void*) {
 void watch_start() {
   if (watcher) return;
   leave_asked_at = 0;
+  // Windows would put a stand-in in front of a dialog that has not taken input for five seconds; Esc then
+  // goes to the stand-in, and its close box ends the process with a code of the system's.
+  DisableProcessWindowsGhosting();
   watcher = CreateThread(nullptr, 0, watch, nullptr, 0, &watcher_id);
 }
 
 void watch_stop() {
   if (!watcher) return;
-  PostThreadMessageW(watcher_id, WM_QUIT, 0, 0);
+  // A thread has no queue to post to until it has asked for a message.
+  while (!PostThreadMessageW(watcher_id, WM_QUIT, 0, 0) && WaitForSingleObject(watcher, 10) == WAIT_TIMEOUT) {
+  }
   WaitForSingleObject(watcher, INFINITE);
   CloseHandle(watcher);
   watcher = nullptr;
@@ -109,12 +118,22 @@ void bring_forward(HWND window) {
   // Windows gives the foreground only to the program the user last used (a console started from the
   // one in front has it); elsewhere the dialog would wait unseen behind other windows. Where it is
   // refused, the taskbar button flashes until the dialog is activated, and the console says why the
-  // script waits.
+  // script waits. Asked again once the dialog is on screen: before, it may have no taskbar button yet.
   if (SetForegroundWindow(window) && GetForegroundWindow() == window) return;
   FLASHWINFO flash = {sizeof(flash), window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
   FlashWindowEx(&flash);
   console_title_while_waiting(L"Dirpick: a folder dialog is waiting for your answer");
 }
+
+namespace {
+constexpr UINT_PTR kForwardTimer = 0x44504B03;  // the dialogs' own timers take small numbers
+constexpr UINT kForwardAgainMs = 300;
+
+void CALLBACK forward_again(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  if (GetForegroundWindow() != window) bring_forward(window);
+}
+}  // namespace
 
 void dialog_shown(HWND window) {
   if (shown_window == window) return;
@@ -122,7 +141,8 @@ void dialog_shown(HWND window) {
   InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&shown_window), window);
   was_shown = true;
   if (browse_request.placement.center) place_centred(window, browse_request.placement.over);
-  bring_forward(window);
+  SetForegroundWindow(window);
+  SetTimer(window, kForwardTimer, kForwardAgainMs, forward_again);
   watch_start();
   if (console_interrupted) cancel_shown_dialog();
 }

@@ -31,8 +31,10 @@ void limit_arm(UINT limit_ms) {
   if (!(deadline_ms = limit_ms)) return;
   DWORD elapsed = run_elapsed_ms(), end = limit_ms + kGraceMs;
   HANDLE last_resort = nullptr;  // never deleted: it watches the whole run, up to the line
+  // On the timer's own thread, made now: a thread started at the limit would wait on the loader's lock, which a
+  // shell extension stuck in loading holds.
   CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, end > elapsed ? end - elapsed : 0, 0,
-                        WT_EXECUTEONLYONCE);
+                        WT_EXECUTEONLYONCE | WT_EXECUTEINTIMERTHREAD);
 }
 
 bool limit_passed() { return deadline_ms && run_elapsed_ms() >= deadline_ms; }

@@ -252,7 +252,8 @@ int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM dat
   }
   if (message != BFFM_INITIALIZED) return 0;
   // Found by its text: the dialog's controls have no documented numbers.
-  if (browse_request.required || browse_request.code_page) heading = FindWindowExW(window, nullptr, L"Static", first_heading);
+  // Wherever there is a title to find it by: a folder the disk tells nothing of needs the line in any run.
+  if (first_heading && *first_heading) heading = FindWindowExW(window, nullptr, L"Static", first_heading);
   int mark = ws_mark();
   if (heading) SetWindowTextW(heading, append_heading(CHOOSABLE, false));
   ws_rewind(mark);

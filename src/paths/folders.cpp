@@ -32,11 +32,9 @@ constexpr DWORD kNetworkErrors[] = {
     ERROR_PORT_UNREACHABLE,
 };
 
-// Errors that say the folder is there and will not let us in: a share's root we may not list, a file
-// in use, a reparse point no driver here reads, credentials the server refused.
-constexpr DWORD kThereErrors[] = {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_CANT_ACCESS_FILE,
-                                  ERROR_LOGON_FAILURE};
-// Errors that say it is not there; any other (a drive not ready, a device error) tells nothing.
+// Errors that say it is not there; any other but access denied (a share's root we may not list) tells
+// nothing: a drive not ready, a device error, credentials the server refused, a reparse point no driver
+// here reads, which may lie above the part asked.
 constexpr DWORD kAbsentErrors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME,
                                    ERROR_BAD_PATHNAME,   ERROR_INVALID_DRIVE,  ERROR_DIRECTORY};
 
@@ -51,7 +49,7 @@ DWORD unknown_error;
 }  // namespace
 
 Presence presence_of_error(DWORD error) {
-  if (listed(error, kThereErrors)) return PRESENT;
+  if (error == ERROR_ACCESS_DENIED) return PRESENT;
   if (listed(error, kNetworkErrors)) return UNREACHABLE;
   return listed(error, kAbsentErrors) ? ABSENT : UNKNOWN;
 }
@@ -59,10 +57,12 @@ Presence presence_of_error(DWORD error) {
 DWORD last_unknown_error() { return unknown_error; }
 
 namespace {
-// Asked through the \\?\ form, built in asked (room for length + kLongPrefixRoom).
-Presence presence_at(const wchar_t* path, int length, wchar_t* asked) {
+// Asked through the \\?\ form, built in asked (room for length + kLongPrefixRoom); told, where given, is
+// whether the disk gave the attributes rather than an error.
+Presence presence_at(const wchar_t* path, int length, wchar_t* asked, bool* told = nullptr) {
   long_form(path, length, asked);
   DWORD attributes = GetFileAttributesW(asked);
+  if (told) *told = attributes != INVALID_FILE_ATTRIBUTES;
   if (attributes != INVALID_FILE_ATTRIBUTES) return attributes & FILE_ATTRIBUTE_DIRECTORY ? PRESENT : ABSENT;
   return presence_of_error(GetLastError());
 }
@@ -85,14 +85,14 @@ void walk_down(Walk* walk) {
   const wchar_t* path = walk->path;
   int length = walk->length, end = walk_floor(path, length);
   for (end = end < length ? end : length;;) {
-    Presence presence = presence_at(path, end, walk->asked);
+    bool told;
+    Presence presence = presence_at(path, end, walk->asked, &told);
     walk->unreachable = presence == UNREACHABLE;
     if (presence == ABSENT || presence == UNREACHABLE) break;
     InterlockedExchange(&walk->answered, end);
-    if (end == length) {
-      walk->whole = presence;
-      break;
-    }
+    if (end == length) walk->whole = presence;
+    // Below a part we may not enter, or one that told nothing, no answer says anything of the parts asked.
+    if (end == length || !told) break;
     do ++end;
     while (end < length && path[end] != L'\\');
   }
@@ -143,11 +143,12 @@ FolderAnswer ask_folder(const wchar_t* path, int length, DWORD wait_ms) {
   HANDLE thread = wait_ms ? CreateThread(nullptr, 0, walker, walk, 0, nullptr) : nullptr;
   if (!thread) {  // asked here: no time to keep, or no thread to be had
     walker(walk);
-  } else {
-    WaitForSingleObject(thread, wait_ms);
+  } else if (WaitForSingleObject(thread, wait_ms) == WAIT_OBJECT_0) {
     CloseHandle(thread);
+  } else {
+    cancel_at_end(thread);  // left waiting on the drive, whose request the end of the run cancels
   }
-  FolderAnswer answer = answer_of(walk, !walk->ended);
+  FolderAnswer answer = answer_of(walk, !InterlockedCompareExchange(&walk->ended, 0, 0));
   leave(walk);
   return answer;
 }

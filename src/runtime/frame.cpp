@@ -33,6 +33,7 @@ volatile LONG end_started;
 
 // The main thread ends a run in well under this once its dialog has gone.
 constexpr DWORD kInterruptGraceMs = 600;
+constexpr DWORD kCloseWaitMs = 4000, kCloseStepMs = 10;
 constexpr ULONGLONG kTicksPerMs = 10000;  // FILETIME counts 100 ns
 
 enum LineState : LONG { LINE_NOT_BEGUN, LINE_BEGUN, LINE_WRITTEN, RUN_ENDED };
@@ -41,6 +42,9 @@ volatile LONG line_state;
 constexpr DWORD kTitleRoom = 1024;
 wchar_t saved_title[kTitleRoom];
 volatile LONG title_saved;
+
+// The threads whose pending I/O the end cancels: the main thread and the walks of the disk.
+HANDLE blocked_threads[8];
 
 void restore_title() {
   if (InterlockedExchange(&title_saved, 0)) SetConsoleTitleW(saved_title);
@@ -69,6 +73,10 @@ HANDLE runtime_heap_create() {
 }
 
 void runtime_init() {
+  HANDLE main_thread = nullptr;  // a handle of its own: GetCurrentThread's stands for whichever thread uses it
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &main_thread, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  cancel_at_end(main_thread);
   runtime_state_block = alloc_zeroed(kRuntimeStateBytes, nullptr);
   handle_table = object_table_create(kHandleItemBytes, kHandleSlots, handle_release);
 }
@@ -102,6 +110,10 @@ BOOL WINAPI close_event_handler(DWORD control_type) {
   Sleep(kInterruptGraceMs);
   if (close) runtime_end();
   end_run(EXIT_CANCELLED);
+  // A line was begun: the main thread ends the run with its own code. Returning would let the system end a
+  // closing console's process at once, in the middle of that line; it ends it after five seconds anyway.
+  for (DWORD waited = 0; close && waited < kCloseWaitMs && line_state != RUN_ENDED; waited += kCloseStepMs)
+    Sleep(kCloseStepMs);
   return TRUE;
 }
 
@@ -115,9 +127,18 @@ DWORD run_elapsed_ms() {
 }
 
 bool line_begin() {
-  // After a line, another may follow (the unit tests write several); never while one is being written.
+  // After a line, another may follow (the unit tests write several); never while one is being written, nor
+  // after a Ctrl+C, which the run ends as a cancel.
   if (InterlockedCompareExchange(&line_state, LINE_BEGUN, LINE_WRITTEN) == LINE_WRITTEN) return true;
-  return InterlockedCompareExchange(&line_state, LINE_BEGUN, LINE_NOT_BEGUN) == LINE_NOT_BEGUN;
+  if (InterlockedCompareExchange(&line_state, LINE_BEGUN, LINE_NOT_BEGUN) != LINE_NOT_BEGUN) return false;
+  if (!console_interrupted) return true;
+  InterlockedExchange(&line_state, LINE_NOT_BEGUN);
+  return false;
+}
+
+unsigned run_exit_code(unsigned exit_code) {
+  LONG state = InterlockedExchange(&line_state, RUN_ENDED);
+  return console_interrupted && state != LINE_WRITTEN ? EXIT_CANCELLED : exit_code;
 }
 
 void line_end() { InterlockedCompareExchange(&line_state, LINE_WRITTEN, LINE_BEGUN); }
@@ -125,7 +146,16 @@ void line_end() { InterlockedCompareExchange(&line_state, LINE_WRITTEN, LINE_BEG
 void end_run(unsigned exit_code) {
   if (InterlockedCompareExchange(&line_state, RUN_ENDED, LINE_NOT_BEGUN) != LINE_NOT_BEGUN) return;
   restore_title();
+  // An ended process cannot go before its pending I/O has: a request waiting on a server is cancelled, where
+  // the drive's driver allows it, instead of waited out.
+  for (HANDLE thread : blocked_threads)
+    if (thread) CancelSynchronousIo(thread);
   TerminateProcess(GetCurrentProcess(), exit_code);
+}
+
+void cancel_at_end(HANDLE thread) {
+  for (HANDLE& slot : blocked_threads)
+    if (!slot) return void(slot = thread);
 }
 
 void console_title_while_waiting(const wchar_t* title) {

@@ -38,6 +38,11 @@ void line_end();
 // Ends the run from any thread with the exit code, the console's title as it was, unless a line has
 // begun.
 void end_run(unsigned exit_code);
+// A thread whose pending I/O the end of the run cancels (the first eight).
+void cancel_at_end(HANDLE thread);
+// The main thread's own end: no other thread ends the run after it, and a Ctrl+C before any line makes
+// whatever came of the run a cancel.
+unsigned run_exit_code(unsigned exit_code);
 // The console's title while a dialog waits unseen behind other windows; put back by the next call
 // with null and however the run ends.
 void console_title_while_waiting(const wchar_t* title);
