@@ -119,7 +119,9 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
     return found;
   };
   auto shows = [&]() -> std::wstring {
-    if (by_focus) return GetForegroundWindow() == dialog ? L"focused" : L"not focused";
+    DWORD_PTR reply;  // Esc and Cancel as a user's go to a dialog stuck in a shell call, which answers no message
+    bool stuck = how.button > kEsc || !SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &reply);
+    if (by_focus) return GetForegroundWindow() == dialog && stuck ? L"focused" : L"not focused, or not stuck";
     wchar_t text[512] = {};  // WM_GETTEXT: GetWindowTextW gives another process's edit box no text
     if (typed) return SendMessageW(name_box, WM_GETTEXT, 512, LPARAM(text)), text + std::wstring(L"|");
     return tree ? tree_selection(tree, how.pick) : L"";
