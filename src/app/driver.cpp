@@ -365,7 +365,7 @@ void report(int outcome, int mark) {
   } else {
     LineOutcome line = write_result_line();
     if (line == LINE_WRITTEN) {
-      ExitStatus = 0;
+      ExitStatus = EXIT_WRITTEN;
     } else if (line == LINE_UNFIT) {
       wchar_t code_page[12];
       wsprintfW(code_page, L"%u", output_code_page);

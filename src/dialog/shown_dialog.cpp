@@ -114,6 +114,12 @@ void close_shown_dialog() {
   }
 }
 
+namespace {
+constexpr UINT_PTR kForwardTimer = 0x44504B03;  // the dialogs' own timers take small numbers
+constexpr UINT kForwardAgainMs = 300;
+
+// Asks Windows to put the dialog in front; where it refuses, the dialog flashes and the console's title
+// says that a folder dialog is waiting, until the dialog is gone.
 void bring_forward(HWND window) {
   // Windows gives the foreground only to the program the user last used (a console started from the
   // one in front has it); elsewhere the dialog would wait unseen behind other windows. Where it is
@@ -124,10 +130,6 @@ void bring_forward(HWND window) {
   FlashWindowEx(&flash);
   console_title_while_waiting(L"Dirpick: a folder dialog is waiting for your answer");
 }
-
-namespace {
-constexpr UINT_PTR kForwardTimer = 0x44504B03;  // the dialogs' own timers take small numbers
-constexpr UINT kForwardAgainMs = 300;
 
 void CALLBACK forward_again(HWND window, UINT, UINT_PTR timer, DWORD) {
   KillTimer(window, timer);

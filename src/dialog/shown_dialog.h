@@ -6,9 +6,6 @@
 // The file dialog while it is up: it closes through its own interface, its window unknown at first.
 extern IFileDialog* shown_file_dialog;
 
-// Asks Windows to put the dialog in front; where it refuses, the dialog flashes and the console's title
-// says that a folder dialog is waiting, until the dialog is gone.
-void bring_forward(HWND window);
 // Once a dialog's window is known: centred when asked, and cancelled if Ctrl+C came first.
 void dialog_shown(HWND window);
 // A cancel, as the user's would be; safe from any thread (Ctrl+C comes on the console's own).

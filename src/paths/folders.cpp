@@ -155,8 +155,6 @@ FolderAnswer ask_folder(const wchar_t* path, int length, DWORD wait_ms) {
 
 int nearest_existing_folder(const wchar_t* path, int length) { return ask_folder(path, length, 0).nearest; }
 
-bool folder_exists(const wchar_t* path, int length) { return folder_presence(path, length) == PRESENT; }
-
 // Whether folder\pattern names a file or a folder, hidden ones too, by its long name: the search also
 // matches 8.3 aliases (*.htm finds x.html) and lists . and .., which no pattern means. Basic information
 // and no large fetch, so that a slow server holds the dialog up as briefly as it can.

@@ -28,8 +28,6 @@ constexpr DWORD kAnswerMs = 2000;
 // Asked on a thread of its own and waited for at most wait_ms (0: asked here, however long it takes).
 FolderAnswer ask_folder(const wchar_t* path, int length, DWORD wait_ms);
 int nearest_existing_folder(const wchar_t* path, int length);
-// Whether the path's first length characters name a folder that exists (or one we may not read).
-bool folder_exists(const wchar_t* path, int length);
 // Whether the folder at folder_mark (length characters in the workspace, no trailing backslash) holds
 // a file or a folder that the pattern's first pattern_length characters match, hidden ones too, by its
 // long name, never . or ..; a slash in the pattern is a backslash.
