@@ -11,7 +11,7 @@
 
 void runtime_startup() {
   // A drive with no medium answers the walk at once, instead of waiting on the system's box for a disk.
-  SetErrorMode(SEM_FAILCRITICALERRORS);
+  SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);  // the caller's modes kept
   runtime_clear();
   driver_clear();
   module_handle = GetModuleHandleW(nullptr);
@@ -27,5 +27,8 @@ void runtime_shutdown() {
   runtime_end();
   ws_done();
   HeapDestroy(main_heap);
-  ExitProcess(run_exit_code(static_cast<UINT>(process_exit_code)));
+  // Not ExitProcess: the DLLs' detach code would wait on locks that a shell thread, stuck on a drive that
+  // stopped answering and ended meanwhile, may hold. Nothing here is left to flush.
+  TerminateProcess(GetCurrentProcess(), run_exit_code(static_cast<UINT>(process_exit_code)));
+  __builtin_unreachable();  // ending its own process, the call does not return
 }

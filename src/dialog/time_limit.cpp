@@ -31,8 +31,9 @@ void limit_arm(UINT limit_ms) {
   if (!(deadline_ms = limit_ms)) return;
   DWORD elapsed = run_elapsed_ms(), end = limit_ms + kGraceMs;
   HANDLE last_resort = nullptr;  // never deleted: it watches the whole run, up to the line
-  // On the timer's own thread, made now: a thread started at the limit would wait on the loader's lock, which a
-  // shell extension stuck in loading holds.
+  // On the timer queue's own thread, not one started at the limit: a new thread waits on the loader's lock, which a
+  // shell extension stuck in loading holds. Windows does not say when the queue's thread starts; where it starts
+  // late, it meets the same wait.
   CreateTimerQueueTimer(&last_resort, nullptr, end_unanswered, nullptr, end > elapsed ? end - elapsed : 0, 0,
                         WT_EXECUTEONLYONCE | WT_EXECUTEINTIMERTHREAD);
 }

@@ -21,22 +21,22 @@ int walk_floor(const wchar_t* path, int length) {
   return end;
 }
 
-// Errors of a server that does not answer. On Windows each can take the network's whole timeout,
-// and the dialog would wait on the server again. Wine, which has no network client, answers
-// ERROR_BAD_DEV_TYPE at once.
+// Errors of a server that does not answer, or of a connection that is gone. On Windows each can take the
+// network's whole timeout, and the dialog would wait on the server again. Wine, which has no network
+// client, answers ERROR_BAD_DEV_TYPE at once.
 constexpr DWORD kNetworkErrors[] = {
-    ERROR_REM_NOT_LIST,  ERROR_BAD_NETPATH,     ERROR_NETWORK_BUSY,       ERROR_DEV_NOT_EXIST,
-    ERROR_BAD_NET_RESP,  ERROR_UNEXP_NET_ERR,   ERROR_NETNAME_DELETED,    ERROR_BAD_DEV_TYPE,
-    ERROR_BAD_NET_NAME,  ERROR_SEM_TIMEOUT,     ERROR_NO_NET_OR_BAD_PATH, ERROR_NO_NETWORK,
-    ERROR_HOST_DOWN,     ERROR_HOST_UNREACHABLE, ERROR_NETWORK_UNREACHABLE, ERROR_PROTOCOL_UNREACHABLE,
-    ERROR_PORT_UNREACHABLE,
+    ERROR_REM_NOT_LIST,      ERROR_BAD_NETPATH,      ERROR_NETWORK_BUSY,        ERROR_DEV_NOT_EXIST,
+    ERROR_BAD_NET_RESP,      ERROR_UNEXP_NET_ERR,    ERROR_NETNAME_DELETED,     ERROR_BAD_DEV_TYPE,
+    ERROR_SEM_TIMEOUT,       ERROR_NO_NET_OR_BAD_PATH, ERROR_NO_NETWORK,        ERROR_HOST_DOWN,
+    ERROR_HOST_UNREACHABLE,  ERROR_NETWORK_UNREACHABLE, ERROR_PROTOCOL_UNREACHABLE, ERROR_PORT_UNREACHABLE,
+    ERROR_VC_DISCONNECTED,   ERROR_CONNECTION_UNAVAIL, ERROR_CONNECTION_REFUSED, ERROR_NOT_CONNECTED,
 };
 
-// Errors that say it is not there; any other but access denied (a share's root we may not list) tells
-// nothing: a drive not ready, a device error, credentials the server refused, a reparse point no driver
-// here reads, which may lie above the part asked.
-constexpr DWORD kAbsentErrors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME,
-                                   ERROR_BAD_PATHNAME,   ERROR_INVALID_DRIVE,  ERROR_DIRECTORY};
+// Errors that say it is not there (a share the server says it has not among them); any other but access
+// denied (a share's root we may not list) tells nothing: a drive not ready, a device error, credentials the
+// server refused, a reparse point no driver here reads, which may lie above the part asked.
+constexpr DWORD kAbsentErrors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME, ERROR_BAD_PATHNAME,
+                                   ERROR_INVALID_DRIVE,  ERROR_DIRECTORY,      ERROR_BAD_NET_NAME};
 
 template <int N>
 bool listed(DWORD error, const DWORD (&errors)[N]) {
@@ -49,7 +49,7 @@ DWORD unknown_error;
 }  // namespace
 
 Presence presence_of_error(DWORD error) {
-  if (error == ERROR_ACCESS_DENIED) return PRESENT;
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_NETWORK_ACCESS_DENIED) return PRESENT;
   if (listed(error, kNetworkErrors)) return UNREACHABLE;
   return listed(error, kAbsentErrors) ? ABSENT : UNKNOWN;
 }
@@ -90,9 +90,17 @@ void walk_down(Walk* walk) {
     walk->unreachable = presence == UNREACHABLE;
     if (presence == ABSENT || presence == UNREACHABLE) break;
     InterlockedExchange(&walk->answered, end);
-    if (end == length) walk->whole = presence;
-    // Below a part we may not enter, or one that told nothing, no answer says anything of the parts asked.
-    if (end == length || !told) break;
+    if (end == length) {
+      walk->whole = presence;
+      break;
+    }
+    // Below a part we may not enter, or one that told nothing, no answer says anything of the parts between; the
+    // folder itself may still be read (a share's root we may not read, a home folder below it).
+    if (!told) {
+      if (presence_at(path, length, walk->asked, &told) == PRESENT && told)
+        walk->whole = PRESENT, InterlockedExchange(&walk->answered, length);
+      break;
+    }
     do ++end;
     while (end < length && path[end] != L'\\');
   }

@@ -134,11 +134,15 @@ bool line_begin() {
   if (InterlockedCompareExchange(&line_state, LINE_BEGUN, LINE_NOT_BEGUN) != LINE_NOT_BEGUN) return false;
   if (!console_interrupted) return true;
   InterlockedExchange(&line_state, LINE_NOT_BEGUN);
+  // The handler may have tried to end the run while the line seemed begun, and left it to this thread.
+  end_run(EXIT_CANCELLED);
   return false;
 }
 
 unsigned run_exit_code(unsigned exit_code) {
   LONG state = InterlockedExchange(&line_state, RUN_ENDED);
+  // Another thread has ended the run and is ending the process with its own code (the time limit's 2).
+  if (state == RUN_ENDED) Sleep(INFINITE);
   return console_interrupted && state != LINE_WRITTEN ? EXIT_CANCELLED : exit_code;
 }
 
