@@ -3,7 +3,7 @@
 
 set(DIRPICK_CODE_FLAGS
   -Wall -Wextra -Werror -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
-  -Os -malign-data=abi -fno-exceptions -fno-rtti
+  -Oz -malign-data=abi -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-stack-protector
   -ffunction-sections -fno-inline-functions-called-once)
 
