@@ -462,21 +462,22 @@ TEST_F(SlowDrive, EndsInTimeAndShowsTheDialogWhateverTheDriveDoes) {
 // device is no absence, and the line says why; a walk out of time gives what answered; a network folder waits.
 TEST_F(SlowDrive, AnswersAreTakenForWhatTheySay) {
   main_heap = runtime_heap_create(), ws_init();
+  const wchar_t* pattern = L"x";
+  BrowseRequest request = {};
   auto refusal = [&](const std::wstring& path, bool search) {
-    Refusal seen = (ws_append(path.c_str()), path_refusal(0, int(path.size()), search));
+    Refusal seen = (ws_append(path.c_str()), path_refusal(request, 0, int(path.size()), search));
     return ws_rewind(0), seen;
   };
   EXPECT_EQ(CHOOSABLE, refusal(drive + L"\\Denied\\Inner", true)) << "a folder we may not enter";
   EXPECT_EQ(UNTOLD, refusal(drive + L"\\Broken", true)) << "a device that fails";
-  append_fence_line(UNTOLD, false);
+  append_fence_line(request, UNTOLD, false);
   wchar_t why[200] = L"Windows cannot tell whether this folder is there: ";  // the system's words, without their end
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0, ERROR_NOT_READY, 0, why + 50, 150, 0);
   EXPECT_EQ(std::wstring(why).substr(0, std::wstring(why).find_last_not_of(L"\r\n ") + 1), ws_text_at(0));
   ws_rewind(0);
   EXPECT_EQ(UNCHECKED, refusal(L"Y:\\Fast", false)) << "a network drive's folder asked at once";
-  browse_request.required = L"x|";
+  request = {.patterns = &pattern, .pattern_count = 1};
   EXPECT_EQ(LACKS_PATTERN, refusal(drive + L"\\Denied\\Inner", true)) << "a pattern looked for where we may not look";
-  browse_request = {};
   std::wstring slow = drive + L"\\Share\\Sub\\Deeper", below = drive + L"\\Denied\\Inner\\Gone";
   FolderAnswer late = ask_folder(slow.c_str(), static_cast<int>(slow.size()), 500);
   EXPECT_TRUE(late.late && late.whole == UNKNOWN && late.nearest == static_cast<int>(drive.size() + 6)) << late.nearest;

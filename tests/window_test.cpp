@@ -212,19 +212,18 @@ TEST_F(Windows, LongFoldersAreFoundByTheirExactNamesAndRebuiltFromTheirParents) 
   }
   // The file dialog's fence: the root and what lies below it; never a folder beside it or above it.
   std::wstring fence = make(L"Work\\Inner").substr(0, root.size() + 5), below = fence + L"\\";
-  browse_request.root = below.c_str();
+  BrowseRequest fenced = {.root = below.c_str()};
   for (auto [path, inside] :
        {std::pair{fence + L"\\Inner", true}, {fence, true}, {make(L"Work2"), false}, {root, false}}) {
     IShellItem* item = nullptr;
     ASSERT_TRUE(SUCCEEDED(shell.item_of_path(path.c_str(), nullptr, IID_PPV_ARGS(&item)))) << encoded(path);
-    EXPECT_EQ(inside ? S_OK : E_ACCESSDENIED, fence_navigation(item, nullptr)) << encoded(path);
-    EXPECT_EQ(inside ? S_OK : S_FALSE, fence_pick(item, nullptr)) << encoded(path);
+    EXPECT_EQ(inside ? S_OK : E_ACCESSDENIED, fence_navigation(fenced, item, nullptr)) << encoded(path);
+    EXPECT_EQ(inside ? S_OK : S_FALSE, fence_pick(fenced, item, nullptr)) << encoded(path);
     item->Release();
   }
-  browse_request.root = nullptr;
   int mark = ws_mark();
   ws_append(L"C:\\windows.");  // a script would open C:\windows
-  EXPECT_EQ(NAME_STRIPPED, path_refusal(mark, 11, true));
+  EXPECT_EQ(NAME_STRIPPED, path_refusal({}, mark, 11, true));
   ws_rewind(mark);
   // A shortcut to a folder stands for the folder, as Windows' own dialogs take it.
   IShellLinkW* link = nullptr;

@@ -13,13 +13,13 @@
 #include "paths/paths.h"
 #include "runtime/exit_codes.h"
 #include "runtime/frame.h"
+#include "runtime/memory.h"
 #include "strings/conversion.h"
 #include "strings/functions.h"
 
 StringVar CommandString;
 StringVar InitialDir;
 StringVar RootDir;
-StringVar Required;
 StringVar WindowTitle;
 StringVar Param;
 StringVar ParamLower;
@@ -33,6 +33,8 @@ HWND console_window;
 
 namespace {
 UINT timeout_ms;  // the time limit /timeout asks for; 0: none
+StringVar* patterns;  // what /require asks a chosen folder to hold, one a parameter
+int pattern_count;
 
 constexpr const wchar_t* kBannerStart = L"Dirpick ver. ";
 constexpr const wchar_t* kBannerMiddle = L"/x64, ";
@@ -49,21 +51,57 @@ constexpr const char* kUsage =
     "WindowTitle\r\n"
     "    whatever you want to show in the title bar \r\n";
 static_assert(__builtin_strlen(kUsage) == 251);
-constexpr const char* kOptionsUsage =
-    "Options\r\n"
-    "    begin at the third parameter: dirpick cd \"\" /batch\r\n"
-    "    /noquote      write the folder without double quotes\r\n"
-    "    /noquotes     the same as /noquote\r\n"
-    "    /backslash    keep the folder's trailing backslash\r\n"
-    "    /center       open the dialog centred over the console window\r\n"
-    "    /batch        escape the line for a temporary batch file, in its code page\r\n"
-    "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"
-    "    /bare         write the folder alone (give - as the CommandString)\r\n"
-    "    /timeout:N    give up (exit 2) N seconds after Dirpick started, 1 to 86400\r\n"
-    "    /root:PATH    offer only PATH and the folders below it\r\n"
-    "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"
-    "    /utf8         write the line in UTF-8, for a program that reads it\r\n"
-    "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
+constexpr const char* kOptionsHead = "Options\r\n    begin at the third parameter: dirpick cd \"\" /batch\r\n";
+constexpr const char* kExitCodesUsage = "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
+
+// Where an option's value goes.
+enum OptionValue : unsigned char { NO_VALUE, LIMIT_VALUE, ROOT_VALUE, PATTERN_VALUE };
+
+// Every option, one row each, in the order /? lists them: its word as the lower-cased parameter spells it
+// (a value follows the colon); for a value, how many of its characters claim a parameter for it, well formed
+// or not (a mistyped limit is refused, never taken for the title); the flags it sets and clears; the flags it
+// cannot be used beside, and the message that says why; where its value goes; its line in /?.
+struct Option {
+  const wchar_t* word;
+  unsigned char claims = 0;
+  unsigned char set = 0, clear = 0, refuses = 0;
+  OptionValue value = NO_VALUE;
+  const char* usage;
+  const char* refusal = nullptr;
+};
+constexpr Option kOptions[] = {
+    {.word = L"/noquote", .clear = OPT_QUOTE, .usage = "    /noquote      write the folder without double quotes\r\n"},
+    {.word = L"/noquotes", .clear = OPT_QUOTE, .usage = "    /noquotes     the same as /noquote\r\n"},
+    {.word = L"/backslash", .set = OPT_BACKSLASH, .usage = "    /backslash    keep the folder's trailing backslash\r\n"},
+    {.word = L"/center", .set = OPT_CENTER, .usage = "    /center       open the dialog centred over the console window\r\n"},
+    {.word = L"/batch",
+     .set = OPT_BATCH,
+     .usage = "    /batch        escape the line for a temporary batch file, in its code page\r\n"},
+    {.word = L"/modern",
+     .set = OPT_MODERN,
+     .usage = "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"},
+    {.word = L"/bare",
+     .set = OPT_BARE,
+     .refuses = OPT_BATCH,
+     .usage = "    /bare         write the folder alone (give - as the CommandString)\r\n",
+     .refusal = "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
+                "/batch for a temporary script"},
+    {.word = L"/timeout:",
+     .claims = 8,
+     .value = LIMIT_VALUE,
+     .usage = "    /timeout:N    give up (exit 2) N seconds after Dirpick started, 1 to 86400\r\n"},
+    {.word = L"/root:", .claims = 6, .value = ROOT_VALUE, .usage = "    /root:PATH    offer only PATH and the folders below it\r\n"},
+    {.word = L"/require:",
+     .claims = 9,
+     .value = PATTERN_VALUE,
+     .usage = "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"},
+    {.word = L"/utf8",
+     .set = OPT_UTF8,
+     .refuses = OPT_BATCH,
+     .usage = "    /utf8         write the line in UTF-8, for a program that reads it\r\n",
+     .refusal = "Dirpick: /utf8 and /batch cannot be used together: cmd.exe reads a temporary script in the console's "
+                "code page"},
+};
 
 constexpr const char* kInvalidOption = "Invalid option: ";
 constexpr const char* kLineLost = "Dirpick: the result line could not be written";
@@ -73,11 +111,6 @@ constexpr const char* kLineUnfitEnd = " cannot hold the folder exactly; ";
 constexpr const char* kBatchWayOut = "run chcp 65001 first, or leave out /batch";
 constexpr const char* kBareWayOut = "add /utf8 for a caller that reads UTF-8, or run chcp 65001 first";
 constexpr const char* kUtf8WayOut = "it holds a lone surrogate, which no UTF-8 can";
-constexpr const char* kBareWithBatch =
-    "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
-    "/batch for a temporary script";
-constexpr const char* kUtf8WithBatch =
-    "Dirpick: /utf8 and /batch cannot be used together: cmd.exe reads a temporary script in the console's code page";
 constexpr const char* kNoDesktop = "Dirpick: there is no visible desktop to show the folder dialog on";
 constexpr const char* kNoDialog = "Dirpick: the folder dialog could not be shown";
 constexpr const char* kUnreadable = "Dirpick: the chosen folder's path could not be read whole";
@@ -89,30 +122,8 @@ constexpr const char* kRootEnd = "\" is not an existing folder";
 constexpr const char* kRootLost = "\" cannot be shown as the dialog's top folder";
 constexpr const char* kRootSilent = "\" does not answer";
 
-constexpr wchar_t kTimeoutWord[] = L"/timeout";
-constexpr int kTimeoutWordLength = sizeof(kTimeoutWord) / sizeof(wchar_t) - 1;
 constexpr long long kTimeoutMaxSeconds = 86400;
 constexpr UINT kMsPerSecond = 1000;
-constexpr wchar_t kRootWord[] = L"/root:";
-constexpr int kRootWordLength = sizeof(kRootWord) / sizeof(wchar_t) - 1;
-constexpr wchar_t kRequireWord[] = L"/require:";
-constexpr int kRequireWordLength = sizeof(kRequireWord) / sizeof(wchar_t) - 1;
-
-struct OptionWord {
-  const wchar_t* word;
-  int set;
-  int clear;
-};
-constexpr OptionWord kOptionWords[] = {
-    {L"/noquote", 0, OPT_QUOTE},
-    {L"/noquotes", 0, OPT_QUOTE},
-    {L"/backslash", OPT_BACKSLASH, 0},
-    {L"/center", OPT_CENTER, 0},
-    {L"/batch", OPT_BATCH, 0},
-    {L"/modern", OPT_MODERN, 0},
-    {L"/bare", OPT_BARE, 0},
-    {L"/utf8", OPT_UTF8, 0},
-};
 
 bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
 
@@ -125,7 +136,9 @@ void write_usage() {
   ws_append(kRights);
   ws_append(L"\r\n");
   text_decode(kUsage, -1, ENC_ANSI, ws_mark());
-  text_decode(kOptionsUsage, -1, ENC_ANSI, ws_mark());
+  text_decode(kOptionsHead, -1, ENC_ANSI, ws_mark());
+  for (const Option& option : kOptions) text_decode(option.usage, -1, ENC_ANSI, ws_mark());
+  text_decode(kExitCodesUsage, -1, ENC_ANSI, ws_mark());
   write_error_line(ws_text_at(mark));
   ws_rewind(mark);
 }
@@ -152,33 +165,26 @@ void find_console_window() {
   console_window = FindWindowW(nullptr, ConsoleTitle);
 }
 
-// Applies an option word; false when the lower-cased parameter is none.
-bool apply_option(const wchar_t* lowered) {
-  for (const OptionWord& option : kOptionWords) {
-    if (!string_equal(lowered, option.word)) continue;
-    option_flags = (option_flags | option.set) & ~option.clear;
-    return true;
-  }
-  return false;
+// Whether the text begins with the word's first length characters (with its NUL: is the word).
+bool begins_with(const wchar_t* text, const wchar_t* word, int length) {
+  for (int i = 0; i < length; ++i)
+    if (text[i] != word[i]) return false;
+  return true;
 }
 
-enum OptionKind { NOT_AN_OPTION, FLAG_OPTION, TIMEOUT_OPTION, ROOT_OPTION, REQUIRE_OPTION };
-
-// Which option word a lower-cased parameter is or begins with, well formed or not; a flag is applied.
-OptionKind option_kind(const wchar_t* lowered, int mark) {
-  if (apply_option(lowered)) return FLAG_OPTION;
-  string_left(lowered, kTimeoutWordLength, mark);
-  if (ws_take_equal(mark, kTimeoutWord)) return TIMEOUT_OPTION;
-  string_left(lowered, kRootWordLength, mark);
-  if (ws_take_equal(mark, kRootWord)) return ROOT_OPTION;
-  string_left(lowered, kRequireWordLength, mark);
-  return ws_take_equal(mark, kRequireWord) ? REQUIRE_OPTION : NOT_AN_OPTION;
+// The option a lower-cased parameter is meant for, well formed or not; null for none.
+const Option* option_of(const wchar_t* lowered) {
+  for (const Option& option : kOptions) {
+    int length = static_cast<int>(wcslen(option.word));
+    if (begins_with(lowered, option.word, option.value ? option.claims : length + 1))
+      return &option;
+  }
+  return nullptr;
 }
 
 // "/timeout:N" with N from 1 to 86400 in digits only; false for any other form.
-bool apply_timeout(const wchar_t* lowered) {
-  const wchar_t* digits = lowered + kTimeoutWordLength + 1;
-  if (lowered[kTimeoutWordLength] != L':' || !*digits) return false;
+bool apply_timeout(const wchar_t* digits) {
+  if (!*digits) return false;
   long long seconds = 0;
   for (const wchar_t* p = digits; *p; ++p) {
     if (*p < L'0' || *p > L'9') return false;
@@ -187,6 +193,19 @@ bool apply_timeout(const wchar_t* lowered) {
   }
   if (seconds < 1) return false;
   timeout_ms = static_cast<UINT>(seconds) * kMsPerSecond;
+  return true;
+}
+
+// Takes the option's value from the parameter; false where the value cannot be used: a limit out of range,
+// an empty root, a pattern that could never be inside a folder.
+bool apply_value(const Option& option, const wchar_t* lowered, const wchar_t* parameter) {
+  int length = static_cast<int>(wcslen(option.word));
+  if (!begins_with(lowered, option.word, length)) return false;  // "/timeout12": the colon is missing
+  const wchar_t* value = parameter + length;
+  if (option.value == LIMIT_VALUE) return apply_timeout(lowered + length);
+  if (option.value == ROOT_VALUE) return *value && (string_dup(&RootDir, value), true);
+  if (!is_inside_pattern(value)) return false;
+  string_dup(&patterns[pattern_count++], value);
   return true;
 }
 
@@ -263,13 +282,16 @@ bool read_command(int mark) {
   string_assign(&InitialDir, mark);
   string_lower(InitialDir, mark);
   string_assign(&ParamLower, mark);
-  if (option_kind(ParamLower, mark)) return refuse(kUnknownFolderStart, InitialDir, kOptionTooEarly, mark), false;
+  if (option_of(ParamLower)) return refuse(kUnknownFolderStart, InitialDir, kOptionTooEarly, mark), false;
 
   option_flags = OPT_QUOTE;
   // Every parameter is read: scripts pass "" or an unset %TITLE% for the title, and options behind
   // it must not be dropped. An empty one holds the title's place; any later one is skipped.
   bool title_taken = false;
-  for (int count = param_count(); parameter_cursor() < count;) {
+  int count = param_count();
+  // Room for a pattern a parameter: the patterns stay a list from here to the check.
+  patterns = static_cast<StringVar*>(heap_alloc(main_heap, sizeof(StringVar) * count, 0));
+  while (parameter_cursor() < count) {
     param_next(mark);
     string_assign(&Param, mark);
     if (is_empty(Param)) {
@@ -278,26 +300,14 @@ bool read_command(int mark) {
     }
     string_lower(Param, mark);
     string_assign(&ParamLower, mark);
-    OptionKind kind = option_kind(ParamLower, mark);
-    if (kind == FLAG_OPTION) continue;
-    // A /timeout word that is not well formed is never a title: the script meant a limit.
-    if (kind == TIMEOUT_OPTION && apply_timeout(ParamLower)) continue;
-    // So is a /root: word; an empty PATH is refused.
-    if (kind == ROOT_OPTION && Param[kRootWordLength]) {
-      ws_append(Param + kRootWordLength);
-      string_assign(&RootDir, mark);
+    const Option* option = option_of(ParamLower);
+    if (option && !option->value) {
+      option_flags = (option_flags | option->set) & ~option->clear;
       continue;
     }
-    // And a /require: word; each adds a pattern the folder must hold, one that could never be inside
-    // a folder is refused.
-    if (kind == REQUIRE_OPTION && is_inside_pattern(Param + kRequireWordLength)) {
-      ws_append(Required);
-      ws_append(Param + kRequireWordLength);
-      ws_append(L"|");
-      string_assign(&Required, mark);
-      continue;
-    }
-    if (kind == NOT_AN_OPTION && !title_taken) {
+    // A value option's word that is not well formed is never a title: the script meant the option.
+    if (option && apply_value(*option, ParamLower, Param)) continue;
+    if (!option && !title_taken) {
       title_taken = true;
       ws_append(Param);
       string_assign(&WindowTitle, mark);
@@ -306,9 +316,9 @@ bool read_command(int mark) {
     return refuse(kInvalidOption, Param, "", mark), false;
   }
   // A temporary script is read in the console's code page, with nothing to strip: /batch stands alone.
-  if ((option_flags & OPT_BATCH) && (option_flags & (OPT_BARE | OPT_UTF8))) {
-    return stop(decoded(option_flags & OPT_BARE ? kBareWithBatch : kUtf8WithBatch, mark), EXIT_REFUSED), false;
-  }
+  for (const Option& option : kOptions)
+    if ((option_flags & option.set) && (option_flags & option.refuses))
+      return stop(decoded(option.refusal, mark), EXIT_REFUSED), false;
   return true;
 }
 
@@ -339,7 +349,8 @@ int choose_folder(int mark) {
   int outcome = browse({.title = WindowTitle,
                         .start = InitialDir,
                         .root = RootDir,
-                        .required = Required,
+                        .patterns = patterns,
+                        .pattern_count = pattern_count,
                         .placement = {.center = option_flags & OPT_CENTER, .over = console_window},
                         .modern = option_flags & OPT_MODERN,
                         .code_page = code_page},
@@ -386,7 +397,9 @@ void report(int outcome, int mark) {
 }  // namespace
 
 void driver_clear() {
-  CommandString = InitialDir = RootDir = Required = WindowTitle = Param = ParamLower = nullptr;
+  CommandString = InitialDir = RootDir = WindowTitle = Param = ParamLower = nullptr;
+  patterns = nullptr;
+  pattern_count = 0;
   Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
   option_flags = 0;
   timeout_ms = 0;

@@ -19,7 +19,6 @@
 #include "strings/workspace.h"
 
 int com_initialized;
-BrowseRequest browse_request;
 
 namespace {
 constexpr int kPathRoom = MAX_PATH;
@@ -52,20 +51,19 @@ bool desktop_visible(DWORD session) {
 
 namespace {
 // One dialog, opened on initial_folder.
-int browse_once(const wchar_t* initial_folder, int start) {
-  const wchar_t* title = browse_request.title;
+int browse_once(const BrowseRequest& request, const wchar_t* initial_folder, int start) {
+  const wchar_t* title = request.title;
   if (!com_initialized) {
     com_initialized = 1;
     CoInitialize(nullptr);
   }
   ws_reserve(0, start)[0] = 0;
-  interrupt_hook = cancel_shown_dialog;
   if (!shell_load()) return BROWSE_NO_DIALOG;
 
   // Read by the callback's posted request too, so it lives until the dialog has returned. A
   // longer folder (its length counted without the trailing backslash) goes as an item ID list.
   int length = 0, root_length = 0;
-  wchar_t* root = browse_request.root ? folder_copy(browse_request.root, &root_length, 0) : nullptr;
+  wchar_t* root = request.root ? folder_copy(request.root, &root_length, 0) : nullptr;
   wchar_t* copy = folder_copy(initial_folder, &length, root_length);
   // A start folder that is gone (a script's last folder, say) opens on what is left of its path,
   // never above the root; one outside the root opens on the root. One on a drive that has not answered
@@ -76,17 +74,17 @@ int browse_once(const wchar_t* initial_folder, int start) {
     int mark = ws_mark();
     ws_append(initial_folder);
     ws_append(L" does not answer");
-    if (title && *title) ws_append(browse_request.modern ? L" - " : L"\n"), ws_append(title);
+    if (title && *title) ws_append(request.modern ? L" - " : L"\n"), ws_append(title);
     string_assign(&notice, mark);
     title = notice;
   }
   length = answer.nearest;
-  if (!inside_root(copy, length)) memcpy(copy, root, sizeof(wchar_t) * (length = root_length));
+  if (!inside_root(request, copy, length)) memcpy(copy, root, sizeof(wchar_t) * (length = root_length));
   copy[length] = 0;
   // The root's own item, or none at all: a parent in its place would widen the fence.
   IShellItem* root_item = root ? item_of_folder(root, root_length) : nullptr;
   PIDLIST_ABSOLUTE root_list = nullptr;
-  if (root_item && (!item_inside_root(root_item) || FAILED(shell.list_of_item(root_item, &root_list)))) {
+  if (root_item && (!item_inside_root(request, root_item) || FAILED(shell.list_of_item(root_item, &root_list)))) {
     root_item->Release();
     root_item = nullptr;
   }
@@ -107,14 +105,14 @@ int browse_once(const wchar_t* initial_folder, int start) {
     hr = kCancelled;  // no dialog rather than one without its fence
   } else if ((timed_out = limit_passed())) {
     hr = kCancelled;  // the lookups took the whole limit: nobody could answer now
-  } else if (browse_request.modern) {
-    hr = browse_modern(title, start_item, root_item, &chosen);
+  } else if (request.modern) {
+    hr = browse_modern(request, title, start_item, root_item, &chosen);
     shown = dialog_gone();
   }
   // The tree stands in for a file dialog that could not be shown, never for one that was.
   if (FAILED(hr) && hr != kCancelled && !timed_out && !shown) {
     // The tree opens on its top item by itself; Wine's selects another when asked for the top one.
-    hr = browse_classic(title, root && length == root_length ? nullptr : &preselection, root_list, &chosen);
+    hr = browse_classic(request, title, root && length == root_length ? nullptr : &preselection, root_list, &chosen);
   }
   // Nobody cancels a dialog that never showed (no display, no desktop to create it on); a Ctrl+C
   // wins over the time limit that ran out meanwhile; an answer that gives no item is asked again.
@@ -151,21 +149,19 @@ int browse_once(const wchar_t* initial_folder, int start) {
 }  // namespace
 
 int browse(const BrowseRequest& request, int start) {
-  browse_request = request;
   StringVar folder = nullptr;
   string_dup(&folder, request.start);
   int outcome;
-  while ((outcome = browse_once(folder, start)) == BROWSE_NO_FOLDER || outcome == BROWSE_CHOSEN) {
+  while ((outcome = browse_once(request, folder, start)) == BROWSE_NO_FOLDER || outcome == BROWSE_CHOSEN) {
     if (outcome == BROWSE_NO_FOLDER) continue;
     int end = ws_mark();
-    Refusal refusal = path_refusal(start, (end - start) / 2, true);
+    Refusal refusal = path_refusal(request, start, (end - start) / 2, true);
     ws_set_position(end);
     if (refusal == CHOOSABLE) break;
     string_free(folder);
     string_dup(&folder, ws_text_at(start));
   }
   string_free(folder);
-  browse_request = {};  // its texts belong to the caller, which may change them once the dialog is gone
   return outcome;
 }
 

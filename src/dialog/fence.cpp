@@ -17,89 +17,88 @@
 namespace {
 
 // A refusal in silence reads as a dialog that does not work: a box says why.
-void tell_fence(HWND owner) {
+void tell_fence(const BrowseRequest& request, HWND owner) {
   int mark = ws_mark();
   ws_append(L"Only ");
-  ws_append(browse_request.root);  // in the folder form: C:\Work, C:\ whole
+  ws_append(request.root);  // in the folder form: C:\Work, C:\ whole
   ws_append(L" and the folders below it can be chosen");
   tell_over_dialog(owner, ws_text_at(mark));
   ws_rewind(mark);
 }
 
 // Whether the line's code page holds the path exactly: a best-fit letter would name another folder.
-bool fits_code_page(const wchar_t* path) {
-  if (!browse_request.code_page) return true;
-  char* exact = wide_to_code_page_exact(path, browse_request.code_page);
+bool fits_code_page(const BrowseRequest& request, const wchar_t* path) {
+  if (!request.code_page) return true;
+  char* exact = wide_to_code_page_exact(path, request.code_page);
   conv_free(exact);
   return exact;
 }
 
 // The patterns joined by " and ": those that the folder at folder_mark lacks, or every one for a
 // folder_mark of -1; how many.
-int append_patterns(int folder_mark, int length) {
+int append_patterns(const BrowseRequest& request, int folder_mark, int length) {
   int named = 0;
   // C:\ as C:, so that C:\pattern follows.
   while (folder_mark >= 0 && length > 2 && ws_text_at(folder_mark)[length - 1] == L'\\') --length;
-  for (const wchar_t* pattern = browse_request.required; *pattern;) {
-    int pattern_length = static_cast<int>(wcschr(pattern, L'|') - pattern);
-    if (folder_mark < 0 || !folder_holds(folder_mark, length, pattern, pattern_length)) {
-      if (named++) ws_append(L" and ");
-      string_copy_n(ws_reserve(pattern_length, ws_mark()), pattern, pattern_length);
-    }
-    pattern += pattern_length + 1;
+  for (int i = 0; i < request.pattern_count; ++i) {
+    const wchar_t* pattern = request.patterns[i];
+    if (folder_mark >= 0 && folder_holds(folder_mark, length, pattern, static_cast<int>(wcslen(pattern)))) continue;
+    if (named++) ws_append(L" and ");
+    ws_append(pattern);
   }
   return named;
 }
 }  // namespace
 
-bool inside_root(const wchar_t* path, int length) {
-  return !browse_request.root || is_inside(path, length, browse_request.root);
+bool inside_root(const BrowseRequest& request, const wchar_t* path, int length) {
+  return !request.root || is_inside(path, length, request.root);
 }
 
-bool item_inside_root(IShellItem* item) {
-  if (!browse_request.root) return true;  // without a fence, a path that cannot be read whole is reported as such
+bool item_inside_root(const BrowseRequest& request, IShellItem* item) {
+  if (!request.root) return true;  // without a fence, a path that cannot be read whole is reported as such
   int mark = ws_mark();
-  bool inside = append_item_path(item) == 1 && inside_root(ws_text_at(mark), (ws_mark() - mark) / 2);
+  bool inside = append_item_path(item) == 1 && inside_root(request, ws_text_at(mark), (ws_mark() - mark) / 2);
   ws_rewind(mark);
   return inside;
 }
 
-int append_requirement(int folder_mark, int length) {
-  if (!browse_request.required) return 0;
+int append_requirement(const BrowseRequest& request, int folder_mark, int length) {
+  if (!request.pattern_count) return 0;
   int mark = ws_mark();
   ws_append(L"The folder must hold ");
-  int named = append_patterns(folder_mark, length);
+  int named = append_patterns(request, folder_mark, length);
   if (!named) ws_rewind(mark);
   return named;
 }
 
-Refusal path_refusal(int mark, int length, bool search) {
+Refusal path_refusal(const BrowseRequest& request, int mark, int length, bool search) {
   const wchar_t* path = ws_text_at(mark);
-  if (!inside_root(path, length)) return OUTSIDE_ROOT;
-  if (!fits_code_page(path)) return NAME_UNFIT;
+  if (!inside_root(request, path, length)) return OUTSIDE_ROOT;
+  if (!fits_code_page(request, path)) return NAME_UNFIT;
   if (!is_usable_path(path, length)) return NAME_STRIPPED;
   // A server that does not answer holds the thread for the network's whole timeout.
-  if (!search && (browse_request.required || is_remote_path(path))) return UNCHECKED;
+  if (!search && (request.pattern_count || is_remote_path(path))) return UNCHECKED;
   // A folder the system says is there stays choosable though we may not read it; one it tells nothing
   // of is never taken for absent.
   Presence presence = folder_presence(path, length);
   if (presence == UNKNOWN) return UNTOLD;
   if (presence != PRESENT) return NO_FOLDER;
-  return search && append_requirement(mark, length) ? LACKS_PATTERN : CHOOSABLE;
+  return search && append_requirement(request, mark, length) ? LACKS_PATTERN : CHOOSABLE;
 }
 
-Refusal item_refusal(IShellItem* item, bool search) {
+Refusal item_refusal(const BrowseRequest& request, IShellItem* item, bool search) {
   int mark = ws_mark();
-  Refusal refusal = append_item_path(item) == 1 ? path_refusal(mark, (ws_mark() - mark) / 2, search) : NO_FOLDER;
+  Refusal refusal =
+      append_item_path(item) == 1 ? path_refusal(request, mark, (ws_mark() - mark) / 2, search) : NO_FOLDER;
   ws_rewind(mark);
   return refusal;
 }
 
-int append_fence_line(Refusal refusal, bool looking) {
+int append_fence_line(const BrowseRequest& request, Refusal refusal, bool looking) {
   int mark = ws_mark();
   if (refusal == NAME_UNFIT) {
     wchar_t number[12];
-    wsprintfW(number, L"%u", browse_request.code_page);
+    wsprintfW(number, L"%u", request.code_page);
     ws_append(L"This folder's name cannot be written in code page ");
     ws_append(number);
   } else if (refusal == NAME_STRIPPED) {
@@ -112,29 +111,30 @@ int append_fence_line(Refusal refusal, bool looking) {
     for (wchar_t* end = why ? why + wcslen(why) : nullptr; end && end > why && end[-1] <= L' ';) *--end = 0;
     ws_append(why && *why ? why : L"no reason given");
     LocalFree(why);
-  } else if (looking && browse_request.required) {
+  } else if (looking && request.pattern_count) {
     ws_append(L"Looking for ");
-    append_patterns(-1, 0);
+    append_patterns(request, -1, 0);
     ws_append(L"\x2026");
   } else {
-    append_requirement(-1, 0);
+    append_requirement(request, -1, 0);
   }
   return (ws_mark() - mark) / 2;
 }
 
-HRESULT fence_navigation(IShellItem* folder, HWND owner) {
-  if (item_inside_root(folder)) return S_OK;
-  tell_fence(owner);
+HRESULT fence_navigation(const BrowseRequest& request, IShellItem* folder, HWND owner) {
+  if (item_inside_root(request, folder)) return S_OK;
+  tell_fence(request, owner);
   return E_ACCESSDENIED;
 }
 
-HRESULT fence_pick(IShellItem* picked, HWND owner) {
-  if (!item_inside_root(picked)) return tell_fence(owner), S_FALSE;
+HRESULT fence_pick(const BrowseRequest& request, IShellItem* picked, HWND owner) {
+  if (!item_inside_root(request, picked)) return tell_fence(request, owner), S_FALSE;
   int mark = ws_mark();
   // A path that cannot be read whole is told once the dialog has closed.
   int text = append_item_path(picked) == 1 ? ws_mark() : mark;
-  Refusal refusal = text == mark ? CHOOSABLE : path_refusal(mark, (text - mark) / 2, true);
-  if (refusal == NAME_UNFIT || refusal == NAME_STRIPPED || refusal == UNTOLD) append_fence_line(refusal, false);
+  Refusal refusal = text == mark ? CHOOSABLE : path_refusal(request, mark, (text - mark) / 2, true);
+  bool told = refusal == NAME_UNFIT || refusal == NAME_STRIPPED || refusal == UNTOLD;
+  if (told) append_fence_line(request, refusal, false);
   if (refusal == NO_FOLDER) ws_append(L"Only a folder can be chosen");  // a .zip, a file
   if (refusal != CHOOSABLE) tell_over_dialog(owner, ws_text_at(text));
   ws_rewind(mark);

@@ -6,6 +6,7 @@
 #include "dialog/fence.h"
 #include "dialog/guard.h"
 #include "dialog/placement.h"
+#include "dialog/request.h"
 #include "dialog/shown_dialog.h"
 #include "dialog/time_limit.h"
 
@@ -27,8 +28,10 @@ HWND window_of(IFileDialog* dialog) {
 // The dialog's own window, from its events: the first window activated on the thread may be
 // another (a box shown during the first navigation). Below a root, a folder outside is refused
 // before the dialog goes there, and a pick outside, or one that lacks what it must hold, keeps the
-// dialog up.
+// dialog up. It carries the dialog's request to the fence.
 struct Events final : IFileDialogEvents {
+  const BrowseRequest& request;
+  explicit Events(const BrowseRequest& asked) : request(asked) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     *out = iid == IID_IUnknown || iid == IID_IFileDialogEvents ? this : nullptr;
     return *out ? S_OK : E_NOINTERFACE;
@@ -38,12 +41,12 @@ struct Events final : IFileDialogEvents {
   HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
     IShellItem* picked = nullptr;
     if (FAILED(dialog->GetResult(&picked))) return S_FALSE;
-    HRESULT answer = fence_pick(picked, window_of(dialog));
+    HRESULT answer = fence_pick(request, picked, window_of(dialog));
     picked->Release();
     return answer;
   }
   HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog* dialog, IShellItem* folder) override {
-    return fence_navigation(folder, window_of(dialog));
+    return fence_navigation(request, folder, window_of(dialog));
   }
   HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override { return note(dialog); }
   HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog* dialog) override { return note(dialog); }
@@ -74,7 +77,8 @@ LRESULT CALLBACK note_activation(int code, WPARAM window, LPARAM param) {
 }
 }  // namespace
 
-HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem* root_item, IShellItem** chosen) {
+HRESULT browse_modern(const BrowseRequest& request, const wchar_t* title, IShellItem* start_item, IShellItem* root_item,
+                      IShellItem** chosen) {
   IFileOpenDialog* dialog = nullptr;
   HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog));
   if (FAILED(hr)) return hr;
@@ -89,10 +93,10 @@ HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem* 
   }
   if (title) dialog->SetTitle(title);
   if (start_item) dialog->SetFolder(start_item);
-  Events events;
+  Events events(request);
   DWORD cookie = 0;
   bool advised = SUCCEEDED(dialog->Advise(&events, &cookie));
-  shown_file_dialog = dialog;
+  dialog_showing(request.placement, dialog);
   guard_windows(1);
   limit_start();
   HHOOK activation = SetWindowsHookExW(WH_CBT, note_activation, nullptr, GetCurrentThreadId());
@@ -100,7 +104,7 @@ HRESULT browse_modern(const wchar_t* title, IShellItem* start_item, IShellItem* 
   if (activation) UnhookWindowsHookEx(activation);
   limit_stop();
   guard_windows(0);
-  shown_file_dialog = nullptr;
+  shown_file_dialog = nullptr;  // before its release: Ctrl+C may come from the console's thread meanwhile
   if (advised) dialog->Unadvise(cookie);
   if (SUCCEEDED(hr)) hr = dialog->GetResult(chosen);
   dialog->Release();

@@ -14,13 +14,11 @@ struct BrowseRequest {
   const wchar_t* title = nullptr;
   const wchar_t* start = nullptr;     // the start folder, in the folder form
   const wchar_t* root = nullptr;      // the only folder, with those below it, that may be chosen; null: any
-  const wchar_t* required = nullptr;  // the patterns a chosen folder must hold, each followed by '|'; null: none
+  const wchar_t* const* patterns = nullptr;  // what a chosen folder must hold, each a name or a relative path
+  int pattern_count = 0;
   BrowsePlacement placement = {};
   int modern = 0;  // the file dialog in pick-folders mode; the tree stands in where it cannot be shown
   // The code page the line is written in where it must hold the path exactly (/batch and /bare into a
   // file or a pipe); 0: any path.
   UINT code_page = 0;
 };
-
-// The request of the dialog being shown, for its callbacks; browse() sets it for the whole call.
-extern BrowseRequest browse_request;

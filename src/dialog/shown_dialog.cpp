@@ -10,6 +10,7 @@ IFileDialog* shown_file_dialog;
 
 namespace {
 volatile HWND shown_window;
+BrowsePlacement placement;
 bool box_up;
 bool was_shown;
 
@@ -17,7 +18,7 @@ bool was_shown;
 // a search waiting on one) cannot take Esc or a click on Cancel: the user's input waits in its queue.
 // A thread of our own sees that input as it happens, through the low-level hooks, which run on the
 // thread that set them; where the dialog has neither closed nor answered a message a while later,
-// the run ends as the cancel it was asked to be.
+// the run ends as the cancel it was asked to be. The same thread cancels the dialog on Ctrl+C.
 HANDLE watcher;
 DWORD watcher_id;
 volatile ULONGLONG leave_asked_at;
@@ -53,6 +54,7 @@ DWORD WINAPI watch(void*) {
   for (MSG message;;) {
     // The hooks are called through this thread's messages: it must keep taking them.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kWatchPollMs, QS_ALLINPUT);
+    if (console_interrupted) cancel_shown_dialog();  // again until it closes: a box may have come meanwhile
     bool quit = false;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) quit = quit || message.message == WM_QUIT;
     if (quit) break;
@@ -139,12 +141,17 @@ void CALLBACK forward_again(HWND window, UINT, UINT_PTR timer, DWORD) {
 }
 }  // namespace
 
+void dialog_showing(const BrowsePlacement& asked, IFileDialog* file_dialog) {
+  placement = asked;
+  shown_file_dialog = file_dialog;
+}
+
 void dialog_shown(HWND window) {
   if (shown_window == window) return;
   // A full barrier, paired with the Ctrl+C handler's: one of the two always sees the other.
   InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&shown_window), window);
   was_shown = true;
-  if (browse_request.placement.center) place_centred(window, browse_request.placement.over);
+  if (placement.center) place_centred(window, placement.over);
   SetForegroundWindow(window);
   SetTimer(window, kForwardTimer, kForwardAgainMs, forward_again);
   watch_start();

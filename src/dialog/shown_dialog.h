@@ -3,9 +3,15 @@
 #include <windows.h>
 #include <shobjidl.h>
 
+struct BrowsePlacement;
+
 // The file dialog while it is up: it closes through its own interface, its window unknown at first.
 extern IFileDialog* shown_file_dialog;
 
+// The one dialog on screen, which the console's control thread, the time limit and the watcher reach:
+// before it shows, where it goes and, for the file dialog, the interface that closes it until its window
+// is known.
+void dialog_showing(const BrowsePlacement& placement, IFileDialog* file_dialog);
 // Once a dialog's window is known: centred when asked, and cancelled if Ctrl+C came first.
 void dialog_shown(HWND window);
 // A cancel, as the user's would be; safe from any thread (Ctrl+C comes on the console's own).

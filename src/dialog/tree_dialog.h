@@ -14,9 +14,12 @@ struct Preselection {
   bool slow;
 };
 
+struct BrowseRequest;
+
 // The chosen item (S_OK), a cancel (ERROR_CANCELLED), or an answer that gives no item; with root (an
 // item ID list) the tree shows that folder and what lies below it, nothing else.
-HRESULT browse_classic(const wchar_t* title, Preselection* preselection, PCIDLIST_ABSOLUTE root, IShellItem** chosen);
+HRESULT browse_classic(const BrowseRequest& request, const wchar_t* title, Preselection* preselection,
+                       PCIDLIST_ABSOLUTE root, IShellItem** chosen);
 int CALLBACK browse_callback(HWND window, UINT message, LPARAM param, LPARAM data);
 // Brings the tree from its top item down steps levels, each found by either of its two names (path_names
 // holds two a level), a level's listing read afresh where its name is missing; never collapsing an item

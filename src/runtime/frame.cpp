@@ -18,7 +18,6 @@ void* runtime_state_block;
 ObjectTable* handle_table;
 ObjectTable* exit_table;
 volatile LONG console_interrupted;
-void (*volatile interrupt_hook)();
 
 namespace {
 constexpr int kRuntimeStateBytes = 24;
@@ -62,7 +61,6 @@ void runtime_clear() {
   exit_table = nullptr;
   end_started = 0;
   console_interrupted = 0;
-  interrupt_hook = nullptr;
   line_state = LINE_NOT_BEGUN;
   title_saved = 0;
 }
@@ -104,9 +102,8 @@ BOOL WINAPI close_event_handler(DWORD control_type) {
   // `if errorlevel 1` would miss it and the script would go on as if a folder had been chosen.
   bool close = control_type == CTRL_CLOSE_EVENT;
   if (control_type != CTRL_C_EVENT && control_type != CTRL_BREAK_EVENT && !close) return FALSE;
-  // A full barrier: a dialog registering at this moment either sees the flag or is seen by the hook.
+  // A full barrier: a dialog registering at this moment either sees the flag or is seen by its watcher.
   InterlockedExchange(&console_interrupted, 1);
-  if (auto hook = interrupt_hook) hook();
   // This thread is the system's own: the main thread ends the process meanwhile, or cannot.
   Sleep(kInterruptGraceMs);
   if (close) runtime_end();

@@ -21,12 +21,13 @@ void runtime_init();
 HRESULT ui_init();
 // Runs its steps once per process, whichever thread gets there first.
 void runtime_end();
-// Ctrl+C, Ctrl+Break and the console's close set console_interrupted and call interrupt_hook, if set,
-// on the console's control thread; where the main thread has not ended the run within a grace (stuck
-// in a call on a drive that stopped answering), the run ends there with EXIT_CANCELLED.
+// Ctrl+C, Ctrl+Break and the console's close set console_interrupted on the console's control thread;
+// where the main thread has not ended the run within a grace (stuck in a call on a drive that stopped
+// answering), the run ends there with EXIT_CANCELLED.
 BOOL WINAPI close_event_handler(DWORD control_type);
+// The one way the control thread reaches what runs above the runtime: whoever must react to an interrupt
+// (a dialog on screen, through its watcher) reads it well within the grace. Set once, never cleared.
 extern volatile LONG console_interrupted;
-extern void (*volatile interrupt_hook)();
 
 // Milliseconds since the process was created: a time limit counts from the start of the run.
 DWORD run_elapsed_ms();
