@@ -36,11 +36,12 @@ UINT timeout_ms;  // the time limit /timeout asks for; 0: none
 StringVar* patterns;  // what /require asks a chosen folder to hold, one a parameter
 int pattern_count;
 
-constexpr const wchar_t* kBannerStart = L"Dirpick ver. ";
-constexpr const wchar_t* kBannerMiddle = L"/x64, ";
+// Every text the driver shows, in one place (with the options' lines in their table): UTF-8, as all of the
+// product's own texts are, decoded where shown, so that each reads the same in every locale. Each a pointer to a
+// literal: an array of 16 bytes or more is aligned to 16, which pads every message.
+constexpr const char* kBannerStart = "Dirpick ver. ";
+constexpr const char* kBannerMiddle = "/x64, ";
 
-// Kept as 8-bit text and decoded from the ANSI code page when shown. Each a pointer to a literal: an
-// array of 16 bytes or more is aligned to 16, which pads every message.
 constexpr const char* kUsage =
     "Syntax:\r\n"
     "    Dirpick \"CommandString\" \"InitialDir\" [\"WindowTitle\"] [Options]\r\n"
@@ -130,15 +131,15 @@ bool is_empty(const wchar_t* text) { return string_equal(text, L""); }
 void write_usage() {
   int mark = ws_mark();
   // One append each: a table of pointers would take a writable section of its own.
-  ws_append(kBannerStart);
-  ws_append(kVersion);
-  ws_append(kBannerMiddle);
-  ws_append(kRights);
+  ws_append_utf8(kBannerStart);
+  ws_append_utf8(kVersion);
+  ws_append_utf8(kBannerMiddle);
+  ws_append_utf8(kRights);
   ws_append(L"\r\n");
-  text_decode(kUsage, -1, ENC_ANSI, ws_mark());
-  text_decode(kOptionsHead, -1, ENC_ANSI, ws_mark());
-  for (const Option& option : kOptions) text_decode(option.usage, -1, ENC_ANSI, ws_mark());
-  text_decode(kExitCodesUsage, -1, ENC_ANSI, ws_mark());
+  text_decode(kUsage, -1, ENC_UTF8, ws_mark());
+  text_decode(kOptionsHead, -1, ENC_UTF8, ws_mark());
+  for (const Option& option : kOptions) text_decode(option.usage, -1, ENC_UTF8, ws_mark());
+  text_decode(kExitCodesUsage, -1, ENC_UTF8, ws_mark());
   write_error_line(ws_text_at(mark));
   ws_rewind(mark);
 }
@@ -209,12 +210,11 @@ bool apply_value(const Option& option, const wchar_t* lowered, const wchar_t* pa
   return true;
 }
 
-// Messages are kept as 8-bit text, as the usage text is (half the bytes of UTF-16), and decoded at
-// mark; subject, the text they name, goes between their two parts.
+// A message decoded at mark; subject, the text it names, goes between its two parts.
 const wchar_t* decoded(const char* message, int mark, const wchar_t* subject = L"", const char* end = "") {
-  text_decode(message, -1, ENC_ANSI, mark);
+  text_decode(message, -1, ENC_UTF8, mark);
   ws_append(subject);
-  text_decode(end, -1, ENC_ANSI, ws_mark());
+  text_decode(end, -1, ENC_UTF8, ws_mark());
   return ws_text_at(mark);
 }
 
@@ -383,7 +383,7 @@ void report(int outcome, int mark) {
       decoded(kLineUnfitStart, mark, code_page, kLineUnfitEnd);
       const char* way_out = option_flags & OPT_BARE ? kBareWayOut : kBatchWayOut;
       if (option_flags & OPT_UTF8) way_out = kUtf8WayOut;  // nothing to switch to: UTF-8 holds every real name
-      text_decode(way_out, -1, ENC_ANSI, ws_mark());
+      text_decode(way_out, -1, ENC_UTF8, ws_mark());
       write_error_line(ws_text_at(mark));
     } else {
       // A script must never take a lost line for a chosen folder.

@@ -10,12 +10,14 @@
 #include "dialog/file_dialog.h"
 #include "dialog/shell_items.h"
 #include "dialog/shown_dialog.h"
+#include "dialog/texts.h"
 #include "dialog/time_limit.h"
 #include "dialog/tree_dialog.h"
 #include "paths/folders.h"
 #include "paths/paths.h"
 #include "runtime/frame.h"
 #include "runtime/memory.h"
+#include "strings/conversion.h"
 #include "strings/workspace.h"
 
 int com_initialized;
@@ -73,7 +75,7 @@ int browse_once(const BrowseRequest& request, const wchar_t* initial_folder, int
   if (answer.late) {
     int mark = ws_mark();
     ws_append(initial_folder);
-    ws_append(L" does not answer");
+    ws_append_utf8(kDoesNotAnswer);
     if (title && *title) ws_append(request.modern ? L" - " : L"\n"), ws_append(title);
     string_assign(&notice, mark);
     title = notice;

@@ -8,6 +8,7 @@
 #include "dialog/request.h"
 #include "dialog/shell_items.h"
 #include "dialog/shown_dialog.h"
+#include "dialog/texts.h"
 #include "paths/folders.h"
 #include "paths/paths.h"
 #include "runtime/memory.h"
@@ -19,10 +20,10 @@ namespace {
 // A refusal in silence reads as a dialog that does not work: a box says why.
 void tell_fence(const BrowseRequest& request, HWND owner) {
   int mark = ws_mark();
-  ws_append(L"Only ");
+  ws_append_utf8(kOnlyStart);
   ws_append(request.root);  // in the folder form: C:\Work, C:\ whole
-  ws_append(L" and the folders below it can be chosen");
-  tell_over_dialog(owner, ws_text_at(mark));
+  ws_append_utf8(kOnlyEnd);
+  tell_over_dialog(owner, mark);
   ws_rewind(mark);
 }
 
@@ -43,7 +44,7 @@ int append_patterns(const BrowseRequest& request, int folder_mark, int length) {
   for (int i = 0; i < request.pattern_count; ++i) {
     const wchar_t* pattern = request.patterns[i];
     if (folder_mark >= 0 && folder_holds(folder_mark, length, pattern, static_cast<int>(wcslen(pattern)))) continue;
-    if (named++) ws_append(L" and ");
+    if (named++) ws_append_utf8(kAnd);
     ws_append(pattern);
   }
   return named;
@@ -65,7 +66,7 @@ bool item_inside_root(const BrowseRequest& request, IShellItem* item) {
 int append_requirement(const BrowseRequest& request, int folder_mark, int length) {
   if (!request.pattern_count) return 0;
   int mark = ws_mark();
-  ws_append(L"The folder must hold ");
+  ws_append_utf8(kMustHold);
   int named = append_patterns(request, folder_mark, length);
   if (!named) ws_rewind(mark);
   return named;
@@ -99,22 +100,22 @@ int append_fence_line(const BrowseRequest& request, Refusal refusal, bool lookin
   if (refusal == NAME_UNFIT) {
     wchar_t number[12];
     wsprintfW(number, L"%u", request.code_page);
-    ws_append(L"This folder's name cannot be written in code page ");
+    ws_append_utf8(kCodePageUnfit);
     ws_append(number);
   } else if (refusal == NAME_STRIPPED) {
-    ws_append(L"Windows drops the dot or blank this folder's name ends in");
+    ws_append_utf8(kNameStripped);
   } else if (refusal == UNTOLD) {
-    ws_append(L"Windows cannot tell whether this folder is there: ");
+    ws_append_utf8(kUntold);
     wchar_t* why = nullptr;  // the system's own words, in the user's language
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    last_unknown_error(), 0, reinterpret_cast<wchar_t*>(&why), 0, nullptr);
     for (wchar_t* end = why ? why + wcslen(why) : nullptr; end && end > why && end[-1] <= L' ';) *--end = 0;
-    ws_append(why && *why ? why : L"no reason given");
+    why && *why ? ws_append(why) : ws_append_utf8(kNoReason);
     LocalFree(why);
   } else if (looking && request.pattern_count) {
-    ws_append(L"Looking for ");
+    ws_append_utf8(kLookingFor);
     append_patterns(request, -1, 0);
-    ws_append(L"\x2026");
+    ws_append_utf8(kEllipsis);
   } else {
     append_requirement(request, -1, 0);
   }
@@ -135,8 +136,8 @@ HRESULT fence_pick(const BrowseRequest& request, IShellItem* picked, HWND owner)
   Refusal refusal = text == mark ? CHOOSABLE : path_refusal(request, mark, (text - mark) / 2, true);
   bool told = refusal == NAME_UNFIT || refusal == NAME_STRIPPED || refusal == UNTOLD;
   if (told) append_fence_line(request, refusal, false);
-  if (refusal == NO_FOLDER) ws_append(L"Only a folder can be chosen");  // a .zip, a file
-  if (refusal != CHOOSABLE) tell_over_dialog(owner, ws_text_at(text));
+  if (refusal == NO_FOLDER) ws_append_utf8(kOnlyFolders);  // a .zip, a file
+  if (refusal != CHOOSABLE) tell_over_dialog(owner, text);
   ws_rewind(mark);
   return refusal == CHOOSABLE ? S_OK : S_FALSE;
 }

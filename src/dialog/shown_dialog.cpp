@@ -3,8 +3,11 @@
 
 #include "dialog/placement.h"
 #include "dialog/request.h"
+#include "dialog/texts.h"
 #include "runtime/exit_codes.h"
 #include "runtime/frame.h"
+#include "strings/conversion.h"
+#include "strings/workspace.h"
 
 IFileDialog* shown_file_dialog;
 
@@ -132,7 +135,10 @@ void bring_forward(HWND window) {
   if (SetForegroundWindow(window) && GetForegroundWindow() == window) return;
   FLASHWINFO flash = {sizeof(flash), window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
   FlashWindowEx(&flash);
-  console_title_while_waiting(L"Dirpick: a folder dialog is waiting for your answer");
+  int mark = ws_mark();
+  ws_append_utf8(kWaiting);
+  console_title_while_waiting(ws_text_at(mark));
+  ws_rewind(mark);
 }
 
 void CALLBACK forward_again(HWND window, UINT, UINT_PTR timer, DWORD) {
@@ -158,11 +164,15 @@ void dialog_shown(HWND window) {
   if (console_interrupted) cancel_shown_dialog();
 }
 
-void tell_over_dialog(HWND owner, const wchar_t* text) {
+void tell_over_dialog(HWND owner, int mark) {
   if (!owner) return;  // no dialog to stand over: the refusal stands alone
+  int caption = ws_mark() + 2;  // behind the text's NUL; both are read once nothing moves the workspace
+  ws_set_position(caption);
+  ws_append_utf8(kBoxCaption);
   box_up = true;
-  MessageBoxW(owner, text, L"Dirpick", MB_OK | MB_ICONWARNING);
+  MessageBoxW(owner, ws_text_at(mark), ws_text_at(caption), MB_OK | MB_ICONWARNING);
   box_up = false;
+  ws_set_position(caption - 2);
 }
 
 bool dialog_gone() {

@@ -18,7 +18,7 @@ void dialog_shown(HWND window);
 void cancel_shown_dialog();
 // Closes whichever dialog is up as a cancel would, the file dialog before its window is known.
 void close_shown_dialog();
-// A box owned by the dialog, up until the user or the time limit closes it.
-void tell_over_dialog(HWND owner, const wchar_t* text);
+// A box owned by the dialog with the text built at mark, up until the user or the time limit closes it.
+void tell_over_dialog(HWND owner, int mark);
 // Forgets the window once the dialog has returned; whether one was shown since the last call.
 bool dialog_gone();

@@ -4,6 +4,7 @@
 #include "runtime/exit_codes.h"
 
 namespace {
+// The one text of the product kept in UTF-16: written as it stands, with no workspace to decode it into.
 constexpr wchar_t kOutOfMemoryLine[] = L"Dirpick: out of memory\n";
 constexpr DWORD kOutOfMemoryUnits = sizeof(kOutOfMemoryLine) / sizeof(wchar_t) - 1;
 }  // namespace

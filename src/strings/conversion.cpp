@@ -84,6 +84,8 @@ void text_decode(const void* source, long long length, int code, int start) {
   p[converted] = 0;
 }
 
+void ws_append_utf8(const char* text) { text_decode(text, -1, ENC_UTF8, ws_mark()); }
+
 long long utf8_prefix_bytes(const char* text, long long count) {
   if (count <= 0) return 0;
   auto* t = reinterpret_cast<const unsigned char*>(text);

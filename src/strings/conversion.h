@@ -27,6 +27,8 @@ char* wide_to_ansi_alloc(const wchar_t* text);
 char* wide_to_code_page_exact(const wchar_t* text, UINT code_page);
 void conv_free(char* bytes);
 
+// Appends one of the product's own texts, which are UTF-8, at the workspace's position.
+void ws_append_utf8(const char* text);
 void ansi_to_ws(const char* text, int start);
 void utf8_to_ws(const char* text, int start);
 wchar_t* ansi_to_wide_alloc(const char* text);
