@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -194,7 +193,7 @@ Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process, const st
 }
 
 Result run(const Launch& how) {
-  static std::atomic<int> serial = 0;  // rows that only wait run side by side
+  static int serial = 0;
   std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
   std::wstring out_path = fs::temp_directory_path() / ("dpk-out-" + name), err_path = out_path + L"-err";
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
