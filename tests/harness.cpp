@@ -234,6 +234,10 @@ Result run(const Launch& how) {
     EXPECT_TRUE(ended) << "did not end (a dialog nobody answered?): " << encoded(how.line.substr(0, 80));
     if (!ended) TerminateProcess(pi.hProcess, 0xDEAD), WaitForSingleObject(pi.hProcess, 5000);
     GetExitCodeProcess(pi.hProcess, &result.exit_code);
+    FILETIME times[4];  // created, exited, in kernel and user mode; in units of 100 ns
+    auto ticks = [&](int i) { return ULARGE_INTEGER{{times[i].dwLowDateTime, times[i].dwHighDateTime}}.QuadPart; };
+    if (GetProcessTimes(pi.hProcess, &times[0], &times[1], &times[2], &times[3]))
+      result.lived_ms = (ticks(1) - ticks(0)) / 10000;
     for (HANDLE h : {pi.hThread, pi.hProcess}) CloseHandle(h);
   }
   result.out = take(out_path);

@@ -25,6 +25,7 @@ bool was_shown;
 HANDLE watcher;
 DWORD watcher_id;
 volatile ULONGLONG leave_asked_at;
+volatile LONG hooks_set;  // the watcher's hooks are in place
 constexpr DWORD kLeaveGraceMs = 1000;  // a dialog that can still answer closes well within this
 constexpr DWORD kAnswerWaitMs = 500;
 constexpr DWORD kWatchPollMs = 100;
@@ -54,6 +55,7 @@ DWORD WINAPI watch(void*) {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
   HHOOK keys = SetWindowsHookExW(WH_KEYBOARD_LL, key_seen, module_handle, 0);
   HHOOK clicks = SetWindowsHookExW(WH_MOUSE_LL, click_seen, module_handle, 0);
+  InterlockedExchange(&hooks_set, 1);
   for (MSG message;;) {
     // The hooks are called through this thread's messages: it must keep taking them.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kWatchPollMs, QS_ALLINPUT);
@@ -82,7 +84,12 @@ void watch_start() {
   // Windows would put a stand-in in front of a dialog that has not taken input for five seconds; Esc then
   // goes to the stand-in, and its close box ends the process with a code of the system's.
   DisableProcessWindowsGhosting();
+  hooks_set = 0;
   watcher = CreateThread(nullptr, 0, watch, nullptr, 0, &watcher_id);
+  // Before the dialog can list a folder and stick there: a loaded machine may start the thread seconds later,
+  // and a press meanwhile would go unseen.
+  while (watcher && !hooks_set && WaitForSingleObject(watcher, 1) == WAIT_TIMEOUT) {
+  }
 }
 
 void watch_stop() {
