@@ -47,7 +47,7 @@ struct Result {  // from the child's start: when a dialog was first and last see
   std::string out, err;
   Seen seen;
   ULONGLONG first_ms = 0, up_ms = 0, ended_ms = 0;
-  ULONGLONG lived_ms = 0;  // from its creation to its exit as the system counts them, which a time limit counts
+  ULONGLONG lived_ms = ~0ull;  // its creation to its exit as the system counts them (a limit's span); unknown: too long
   std::set<HWND> dialogs;
 };
 
