@@ -14,6 +14,7 @@ COLUMNS = {
     'timeout': [0, 60, 5],
     'center': [0, 1],
     'output': ['', '/bare', '/batch'],
+    'remember': [0, 1],  # /remember:x, with nothing remembered before the row
 }
 # Inside %W: the folders that are it or lie below it. What each start folder opens on, and whether it holds
 # anything (None: the Desktop, whose contents vary; no row asks the tree to judge it).
@@ -48,11 +49,13 @@ def pairs(row):
 def line(number, row):
     options = ['/modern'] * row['modern'] + ['/root:%W'] * row['root'] + ['/require:*'] * row['require']
     options += [f'/timeout:{row["timeout"]}'] * bool(row['timeout']) + ['/center'] * row['center']
-    options += [row['output']] * bool(row['output'])
+    options += [row['output']] * bool(row['output']) + ['/remember:x'] * row['remember']
     fields = [f'.name = "c{number:02}"', f'.from = L"{row["start"]}"', f'.opt = L"{" ".join(options)}"']
     fields += [f'.press = {row["answer"]}']
     fields += [f'.on = L"{shows(row)}"'] + ['.ok = 0'] * (not ok_on(row))
-    return '  {' + ', '.join(fields) + '},'
+    text = '  {' + ', '.join(fields) + '},'
+    # No line over 120 characters: a long row goes on at its answer.
+    return text if len(text) <= 120 else text.replace(', .press', ',\n   .press', 1)
 
 
 rows = [dict(zip(COLUMNS, values)) for values in itertools.product(*COLUMNS.values())]

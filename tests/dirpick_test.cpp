@@ -24,13 +24,33 @@ std::wstring documented_usage() {
   return std::wstring(usage.begin(), usage.end()) + L"\n";
 }
 
+// What the program keeps under a name: its text, or its bytes as they are; "-": nothing.
+constexpr wchar_t kStore[] = L"Software\\Dirpick\\Remembered", kDirpickKey[] = L"Software\\Dirpick";
+std::wstring kept(const wchar_t* name) {
+  wchar_t text[600] = L"-";
+  DWORD bytes = sizeof(text) - 2;
+  return RegGetValueW(HKEY_CURRENT_USER, kStore, name, RRF_RT_ANY, nullptr, text, &bytes), std::wstring(text);
+}
+
+// Plants /remember's entry under j: "-" none; "!" a store no value can be written to (a volatile key, below which no
+// key that lasts can be made, returned for closing); a leading # the rest as bytes; else the text.
+HKEY plant_entry(const std::wstring& plant) {
+  HKEY key = nullptr, user = HKEY_CURRENT_USER;
+  bool none = plant == L"-", bytes = !plant.empty() && plant[0] == L'#';
+  if (none || plant == L"!") RegDeleteTreeW(user, kDirpickKey);
+  if (plant == L"!") return RegCreateKeyExW(user, kDirpickKey, 0, 0, REG_OPTION_VOLATILE, KEY_WRITE, 0, &key, 0), key;
+  if (!none) RegSetKeyValueW(user, kStore, L"j", bytes ? REG_BINARY : REG_SZ, plant.data() + bytes, 2 * plant.size());
+  return key;
+}
+
 // %W: the folder Work, %R: the test folder, %N and %B: odd folders, %U: the banner and usage text, %H: a name
 // the code page cannot hold, %P: /bare with /batch, %a: \x00C4pfel, %p: Projects in the moved Documents, %2: Work2
 // typed from Work. A row: the command line, its working folder, the button pressed (the table's Press unless the
 // row names one) once the dialog shows out's folder, having typed type line by line, where the output goes; then
 // the exit code, out (UTF-8, or the OEM code page when oem), err (UTF-16), whether OK was on when the dialog was
 // answered (On unless the row says; Any: not checked), what each box that refused a typed name said, a static
-// text the dialog shows, and the fenced top folder the tree's selection starts with (empty: not checked).
+// text the dialog shows, the fenced top folder the tree's selection starts with (empty: not checked), /remember's
+// entry under j planted before the run (null: as the row before left it) and the one after it (null: not checked).
 enum Answer { Nobody = 0, Ok = IDOK, Cancel = IDCANCEL, CtrlC = kCtrlC, Esc = kEsc, Click = kClickCancel };
 enum Okay { Any, On, Off };
 template <int Press>
@@ -44,8 +64,10 @@ struct Row {
   bool oem = false;
   Okay ok = On;
   std::wstring boxes = L"", text = L"", top = L"";
+  const wchar_t *plant = nullptr, *kept = nullptr;
 };
 
+const std::wstring k65(65, L'n');  // a name one character too long for /remember
 constexpr Stream ErrClosed = Stream::ErrClosed, Pipe = Stream::Pipe, Full = Stream::Full, Unseen = Stream::Unseen;
 const Row<Nobody> kQuietRows[] = {  // refusals, usage and runs without a visible desktop: no dialog
   {.cmd = L"dirpick", .err = L"%U"},
@@ -88,6 +110,9 @@ const Row<Nobody> kQuietRows[] = {  // refusals, usage and runs without a visibl
   {.cmd = L"dirpick cd C:\\ T /require:a\\..\\b", .exit = 255, .err = L"Invalid option: /require:a\\..\\b\n"},
   {.cmd = L"dirpick cd C:\\ T /require:a<b", .exit = 255, .err = L"Invalid option: /require:a<b\n"},
   {.cmd = L"dirpick cd C:\\ T /require:*\\x", .exit = 255, .err = L"Invalid option: /require:*\\x\n"},
+  {.cmd = L"dirpick cd C:\\ T /remember:" + k65, .exit = 255, .err = L"Invalid option: /remember:" + k65 + L"\n"},
+  {.cmd = L"dirpick cd C:\\ T /REMEMBER:.job", .exit = 255, .err = L"Invalid option: /REMEMBER:.job\n"},
+  {.cmd = L"dirpick cd C:\\ T /remember:a\x212A", .exit = 255, .err = L"Invalid option: /remember:a\x212A\n"},
 };
 // The dialog rows, a table for each of two displays side by side.
 const Row<Ok> kDialogRowsOne[] = {  // each shows a dialog
@@ -111,6 +136,24 @@ const Row<Ok> kDialogRowsOne[] = {  // each shows a dialog
   {.cmd = L"dirpick cd \"%W2\" T /require:Inner /timeout:6", .exit = 2, .ok = Off},  // pressed while off
   {.cmd = L"dirpick cd \"%W\" T /require:Inner /require:.git\\x", .press = Cancel, .exit = 1, .ok = Off, .text = L"%M"},
   {.cmd = L"dirpick cd C:\\windows\\win.ini T /modern", .type = L"system32", .out = L"cd \"%S\"\r\n"},
+  {.cmd = L"dirpick cd \"%I\" T /remember:j", .out = L"cd \"%I\"\r\n", .plant = L"-", .kept = L"%I"},
+  {.cmd = L"dirpick cd \"%W2\" T /REMEMBER:J", .out = L"cd \"%I\"\r\n", .kept = L"%I"},
+  {.cmd = L"dirpick cd \"%W2\" T /remember:" + k65.substr(1), .out = L"cd \"%W2\"\r\n", .kept = L"%I"},
+  {.cmd = L"dirpick cd shell:Desktop T /remember:j", .out = L"cd \"%I\"\r\n", .kept = L"%I"},
+  {.cmd = L"dirpick - \"%W2\" T /remember:j /timeout:3", .press = Nobody, .exit = 2, .kept = L"%I"},
+  {.cmd = L"dirpick cd C:\\ T /remember:j", .out = L"cd \"%W\"\r\n", .plant = L"%W\\Gone\\x", .kept = L"%W"},
+  {.cmd = L"dirpick cd \"%I\" T /root:%W /remember:j", .out = L"cd \"%I\"\r\n", .plant = L"%W2", .kept = L"%I"},
+  {.cmd = L"dirpick cd \"%I\" T /require:build.cmd /remember:j", .press = Cancel, .exit = 1, .ok = Off,
+   .text = L"The folder must hold build.cmd", .plant = L"%W2", .kept = L"%W2"},
+  {.cmd = L"dirpick cd \"%W2\" T /remember:j", .out = L"cd \"%W2\"\r\n", .plant = L"%I\\build.cmd", .kept = L"%W2"},
+  {.cmd = L"dirpick cd \"%W2\" T /remember:j", .out = L"cd \"%W2\"\r\n", .plant = L"", .kept = L"%W2"},
+  {.cmd = L"dirpick cd \"%W2\" T /remember:j", .dir = L"%R", .out = L"cd \"%W2\"\r\n", .plant = L"Work\\Inner"},
+  {.cmd = L"dirpick cd \"%W2\" T /remember:j", .out = L"cd \"%W2\"\r\n", .plant = L"#%I", .kept = L"%W2"},
+  {.cmd = L"dirpick cd \"%g\" T /batch /remember:j", .out = L"cd \"%R\\\x03A3\x03A6\x03A9 100%%! R&D\"\r\n",
+   .oem = true, .plant = L"-", .kept = L"%g"},
+  {.cmd = L"dirpick - C:\\ T /remember:j /bare /utf8", .out = L"%g\r\n", .kept = L"%g"},
+  {.cmd = L"dirpick cd \"%I\" T /remember:j", .out = L"cd \"%I\"\r\n",
+   .err = L"Dirpick: the folder could not be remembered under \"j\"\n", .plant = L"!", .kept = L"-"},
 };
 const Row<Ok> kDialogRowsTwo[] = {
   {.cmd = L"dirpick \"cd /d \" \"%W\"", .dir = L"Z:\\tmp", .out = L"cd /d  \"%W\"\r\n"},
@@ -166,8 +209,11 @@ struct Dirpick : TempFolder {
     for (const Row<Press>& row : rows) {
       SCOPED_TRACE(encoded(subst(row.cmd).substr(0, 80)));
       std::wstring type = subst(row.type ? row.type : L"");
+      HKEY unwritable = row.plant ? plant_entry(subst(row.plant)) : nullptr;
       Result r = run({subst(row.cmd), subst(row.dir), row.press, row.type ? type.c_str() : nullptr, row.to,
                       L"dirpick.exe", folder_in(subst(row.out))});
+      if (unwritable) RegCloseKey(unwritable), RegDeleteTreeW(HKEY_CURRENT_USER, kDirpickKey);
+      EXPECT_TRUE(!row.kept || kept(L"j") == subst(row.kept)) << "the entry after the run: " << encoded(kept(L"j"));
       if (r.exit_code == 0xDEAD || r.exit_code == STILL_ACTIVE) break;
       EXPECT_EQ(row.exit, r.exit_code);
       EXPECT_EQ(encoded(subst(row.out), row.oem ? CP_OEMCP : CP_UTF8), r.out);
@@ -198,7 +244,7 @@ struct Dirpick : TempFolder {
     SetForegroundWindow(mine);
     for (const wchar_t* folder : {L"Work\\Inner", L"Work2", L"\x00C4rger \x20AC \x65E5\x672C", L"50%off R&D^5",
                                   L"\x00C4pfel", L"Moved Docs\\Projects", L"Long Folder Name Here\\Child Folder",
-                                  L"Work\\.git"})
+                                  L"Work\\.git", L"\x03A3\x03A6\x03A9 100%! R&D"})
       make(folder);
     CloseHandle(CreateFileW((root + L"\\Work\\Inner\\build.cmd").c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0));
     SetFileAttributesW((root + L"\\Work\\.git").c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -218,6 +264,7 @@ struct Dirpick : TempFolder {
         {L"%U", documented_usage()},
         {L"%B", root + L"\\50%off R&D^5"}, {L"%L", std::wstring(32749, L'w')}, {L"%O", options},
         {L"%S", L"C:\\windows\\system32"}, {L"%D", root + L"\\Moved Docs"}, {L"%G", longer},
+        {L"%g", root + L"\\\x03A3\x03A6\x03A9 100%! R&D"},
         {L"%T", std::wstring(short_name, short_length)},
         {L"%K", L"\" names no known folder with a path on disk\n"}, {L"%Q", L"Dirpick: the root \""},
         {L"%A", L"\" is an option: options begin at the third parameter, as in dirpick cd \"\" /batch\n"},
@@ -244,10 +291,9 @@ TEST_F(Dirpick, RunsWithoutADialogGiveExactBytesAndExitCode) { check_rows(kQuiet
 TEST_F(Dirpick, DialogRowsHalfOneGiveExactBytesAndExitCode) { check_dialog_rows(kDialogRowsOne); }
 TEST_F(Dirpick, DialogRowsHalfTwoGiveExactBytesAndExitCode) { check_dialog_rows(kDialogRowsTwo); }
 
-// Start folders around MAX_PATH: 259 characters go as a path text, 260 as an item list, never on the
-// sibling that a 259-character cut names. A folder picked beyond MAX_PATH comes back whole. Fresh start
-// folders open on themselves: a long one, and one whose parent gains and loses folders meanwhile. A
-// user's move in the tree stands.
+// Start folders around MAX_PATH: 259 characters go as a path text, 260 as an item list, never on the sibling that a
+// 259-character cut names. A folder picked beyond MAX_PATH comes back whole. Fresh start folders open on themselves: a
+// long one, and one whose parent gains and loses folders meanwhile. A user's move in the tree stands.
 TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   auto opened_on = [](const std::wstring& folder) {
     return run({.line = L"dirpick cd \"" + folder + L"\"", .dir = L"C:\\", .button = IDOK, .pick = folder}).out ==
@@ -281,6 +327,15 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
   churning = false, churn.join();
 }
 
+// Two runs at once under one name leave one of their folders, whole.
+TEST_F(Dirpick, TwoRunsUnderOneNameLeaveOneFolderWhole) {
+  std::wstring two[] = {make(L"Work2"), make(L"Work\\Inner")}, line = L"dirpick cd \"%s\" T /remember:twice";
+  auto pick = [&](int i) { run({.line = std::wstring(line).replace(12, 2, two[i]), .button = Ok, .pick = two[i]}); };
+  std::thread beside(pick, 0);
+  pick(1), beside.join();
+  EXPECT_NE(std::end(two), std::find(two, std::end(two), kept(L"twice"))) << encoded(kept(L"twice"));
+}
+
 // A dialog, start folder, set of options and answer a row, each option a column: scripts/combos.py generates the rows,
 // every two values of any two columns meeting in one (OK pressed only where on, /timeout:5 exactly where nobody
 // answers, the tree never asked to judge the Desktop's varying contents); the last row is the table's own. on: the
@@ -289,38 +344,43 @@ TEST_F(Dirpick, StartFoldersAreShownSelectedAndLongResultsComeBackWhole) {
 struct Combo { const char* name; const wchar_t *from, *opt; Answer press; const wchar_t* on; bool ok = true; };
 const Combo kCombos[] = {
   {.name = "c01", .from = L"%I", .opt = L"", .press = Ok, .on = L"%I"},
-  {.name = "c02", .from = L"%W", .opt = L"/root:%W /require:* /timeout:60 /center /bare", .press = Cancel, .on = L"%W"},
-  {.name = "c03", .from = L"%W2", .opt = L"/modern /timeout:5 /center /batch", .press = Nobody, .on = L"%W2"},
+  {.name = "c02", .from = L"%W", .opt = L"/root:%W /require:* /timeout:60 /center /bare /remember:x",
+   .press = Cancel, .on = L"%W"},
+  {.name = "c03", .from = L"%W2", .opt = L"/modern /timeout:5 /center /batch /remember:x",
+   .press = Nobody, .on = L"%W2"},
   {.name = "c04", .from = L"%W\\Gone", .opt = L"/modern /root:%W /require:* /batch", .press = CtrlC, .on = L"%W"},
-  {.name = "c05", .from = L"shell:Desktop", .opt = L"/root:%W /require:* /timeout:5", .press = Nobody, .on = L"%W"},
-  {.name = "c06", .from = L"C:\\", .opt = L"/modern /timeout:60 /bare", .press = Cancel, .on = L"C:\\"},
-  {.name = "c07", .from = L"%J", .opt = L"/timeout:60 /center", .press = CtrlC, .on = L"%J"},
-  {.name = "c08", .from = L"C:\\", .opt = L"/root:%W /require:* /center /batch", .press = Ok, .on = L"%W"},
-  {.name = "c09", .from = L"shell:Desktop", .opt = L"/modern /center /bare", .press = Ok, .on = L"%Y"},
+  {.name = "c05", .from = L"shell:Desktop", .opt = L"/modern /timeout:60 /bare", .press = Cancel, .on = L"%Y"},
+  {.name = "c06", .from = L"C:\\", .opt = L"/root:%W /require:* /timeout:5", .press = Nobody, .on = L"%W"},
+  {.name = "c07", .from = L"%J", .opt = L"/center /remember:x", .press = CtrlC, .on = L"%J"},
+  {.name = "c08", .from = L"shell:Desktop", .opt = L"/root:%W /require:* /timeout:60 /center /batch /remember:x",
+   .press = Ok, .on = L"%W"},
+  {.name = "c09", .from = L"C:\\", .opt = L"/modern /bare /remember:x", .press = Ok, .on = L"C:\\"},
   {.name = "c10", .from = L"%W2", .opt = L"/require:*", .press = Cancel, .on = L"%W2", .ok = 0},
   {.name = "c11", .from = L"%W\\Gone", .opt = L"/timeout:5 /center /bare", .press = Nobody, .on = L"%W"},
-  {.name = "c12", .from = L"%I", .opt = L"/modern /root:%W /timeout:60 /center /batch", .press = Cancel, .on = L"%I"},
-  {.name = "c13", .from = L"%W", .opt = L"/modern", .press = Ok, .on = L"%W"},
-  {.name = "c14", .from = L"%J", .opt = L"/modern /root:%W /require:* /bare", .press = Ok, .on = L"%W"},
-  {.name = "c15", .from = L"%W2", .opt = L"/root:%W /timeout:60 /bare", .press = Ok, .on = L"%W"},
-  {.name = "c16", .from = L"%I", .opt = L"/require:* /bare", .press = CtrlC, .on = L"%I"},
-  {.name = "c17", .from = L"%W", .opt = L"/timeout:5 /batch", .press = Nobody, .on = L"%W"},
-  {.name = "c18", .from = L"%W\\Gone", .opt = L"/timeout:60", .press = Ok, .on = L"%W"},
-  {.name = "c19", .from = L"shell:Desktop", .opt = L"/timeout:60 /batch", .press = Cancel, .on = L"%Y"},
-  {.name = "c20", .from = L"C:\\", .opt = L"/timeout:5", .press = Nobody, .on = L"C:\\"},
-  {.name = "c21", .from = L"%J", .opt = L"/timeout:5 /batch", .press = Nobody, .on = L"%J"},
-  {.name = "c22", .from = L"%I", .opt = L"/timeout:5", .press = Nobody, .on = L"%I"},
-  {.name = "c23", .from = L"%W", .opt = L"", .press = CtrlC, .on = L"%W"},
-  {.name = "c24", .from = L"%W2", .opt = L"", .press = CtrlC, .on = L"%W2"},
-  {.name = "c25", .from = L"%W\\Gone", .opt = L"", .press = Cancel, .on = L"%W"},
-  {.name = "c26", .from = L"shell:Desktop", .opt = L"", .press = CtrlC, .on = L"%Y"},
+  {.name = "c12", .from = L"%I", .opt = L"/modern /root:%W /timeout:60 /center /remember:x",
+   .press = CtrlC, .on = L"%I"},
+  {.name = "c13", .from = L"%J", .opt = L"/modern /root:%W /require:* /timeout:60 /batch",
+   .press = Cancel, .on = L"%W"},
+  {.name = "c14", .from = L"%W", .opt = L"/modern", .press = Ok, .on = L"%W"},
+  {.name = "c15", .from = L"%W2", .opt = L"/root:%W /timeout:60 /bare", .press = CtrlC, .on = L"%W"},
+  {.name = "c16", .from = L"%I", .opt = L"/require:* /timeout:5 /bare", .press = Nobody, .on = L"%I"},
+  {.name = "c17", .from = L"%W\\Gone", .opt = L"/timeout:60 /remember:x", .press = Ok, .on = L"%W"},
+  {.name = "c18", .from = L"C:\\", .opt = L"/timeout:60 /center /batch", .press = Cancel, .on = L"C:\\"},
+  {.name = "c19", .from = L"%W", .opt = L"/timeout:5 /batch", .press = Nobody, .on = L"%W"},
+  {.name = "c20", .from = L"shell:Desktop", .opt = L"", .press = CtrlC, .on = L"%Y"},
+  {.name = "c21", .from = L"%J", .opt = L"/timeout:5 /bare", .press = Nobody, .on = L"%J"},
+  {.name = "c22", .from = L"%I", .opt = L"/batch", .press = Cancel, .on = L"%I"},
+  {.name = "c23", .from = L"shell:Desktop", .opt = L"/timeout:5", .press = Nobody, .on = L"%Y"},
+  {.name = "c24", .from = L"%W", .opt = L"", .press = CtrlC, .on = L"%W"},
+  {.name = "c25", .from = L"%W2", .opt = L"", .press = Ok, .on = L"%W2"},
+  {.name = "c26", .from = L"%W\\Gone", .opt = L"", .press = Cancel, .on = L"%W"},
   {.name = "c27", .from = L"C:\\", .opt = L"", .press = CtrlC, .on = L"C:\\"},
-  {.name = "c28", .from = L"%J", .opt = L"", .press = Cancel, .on = L"%J"},
+  {.name = "c28", .from = L"%J", .opt = L"", .press = Ok, .on = L"%J"},
   {.name = "root lacking it", .from = L"%W", .opt = L"/root:%W2 /require:*", .press = Cancel, .on = L"%W2", .ok = 0},
 };
 // The columns' values as scripts/combos.py lists them (options on or off; a limit, an output or neither).
 const wchar_t *const kComboStarts[] = {L"%I", L"%W", L"%W2", L"%W\\Gone", L"shell:Desktop", L"C:\\", L"%J"},
-                     *const kComboOptions[] = {L"/modern", L"/root:%W", L"/require:*", L"/center"};
+                     *const kComboOptions[] = {L"/modern", L"/root:%W", L"/require:*", L"/center", L"/remember:x"};
 
 // Each row keeps the invariants: exit 1 only after a cancel, 2 only unanswered and then up until shortly before
 // the limit and over within a second after it, 0 with the folder the dialog showed; OK on where the row says;
@@ -340,9 +400,12 @@ TEST_F(Dirpick, CombinedOptionsKeepTheirInvariants) {
     bool modern = wcsstr(row.opt, L"/modern");  // the file dialog is answered by the name typed
     const wchar_t* typed = modern && row.press ? on.c_str() : nullptr;
     // Unanswered rows one at a time: beside each other, a loaded machine took more than the half second to end them.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kStore, L"x");
     Result r = run({.line = line, .button = row.press, .type = typed, .pick = modern ? L"" : pick});
     EXPECT_EQ(row.press == Ok ? 0u : row.press == Nobody ? 2u : 1u, r.exit_code) << "a cancel only after a cancel";
     EXPECT_EQ("", r.err);
+    bool remembers = row.press == Ok && wcsstr(row.opt, L"/remember:x");
+    EXPECT_EQ(remembers ? on : L"-", kept(L"x")) << "kept exactly where OK was pressed";
     // The answerer pressed OK once the dialog showed the row's folder, twice in a row.
     EXPECT_EQ(row.press == Ok ? pick : L"", folder_in({r.out.begin(), r.out.end()})) << "not what the dialog showed";
     if (!modern && row.press) {

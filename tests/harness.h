@@ -1,5 +1,4 @@
-// The tests' one process runner (exact command line in, exact bytes back), one dialog answerer and
-// temporary folders.
+// The tests' one process runner (exact command line in, exact bytes back), one dialog answerer and temporary folders.
 #pragma once
 #include <windows.h>
 
@@ -55,10 +54,9 @@ constexpr DWORD kAnyOther = ~0u;  // a dialog of any process but this one
 std::wstring sibling(const wchar_t* name);
 // Starts the program, answers its dialog when asked to, and expects it to end by itself.
 Result run(const Launch& how);
-// Waits for a visible dialog-class window of the process (0: this one), notes what it shows and what
-// while_up returns, and once it shows what the launch expects, presses its button having typed what
-// Launch::type says, then waits for it to close. Each wait is bounded; one that runs out fails with
-// what the dialog showed, and cancels the dialog.
+// Waits for a visible dialog-class window of the process (0: this one), notes what it shows and what while_up returns,
+// and once it shows what the launch expects, presses its button having typed what Launch::type says, then waits for it
+// to close. Each wait is bounded; one that runs out fails with what the dialog showed, and cancels the dialog.
 Seen answer_dialog(DWORD process_id, const Launch& how, HANDLE process = nullptr,
                    const std::function<std::wstring()>& while_up = {});
 std::string encoded(const std::wstring& text, UINT code_page = CP_UTF8);

@@ -11,7 +11,6 @@ git ls-files -z 2>/dev/null | xargs -0r cp --parents -t "$copy" ||
   tar --exclude=./build --exclude='./build-*' --exclude=./dist -cf - . | tar -C "$copy" -xf -
 # Ninja where the tree has Make: the generator is no input to the bytes either, and it costs less.
 cmake -G Ninja -S "$copy" -B "$copy/build" -DCMAKE_BUILD_TYPE=Release -DDIRPICK_TESTS=OFF >/dev/null
-# Every core: CTest runs it alone. Not at a low priority, which other programs that keep the machine
-# busy would starve.
+# Every core: CTest runs it alone. Not at a low priority, which other programs that keep the machine busy would starve.
 cmake --build "$copy/build" --target dirpick -j"$(nproc)" >/dev/null
 cmp "$build/bin/dirpick.exe" "$copy/build/bin/dirpick.exe" && echo "reproducible: 1 passed, 0 failed"

@@ -71,8 +71,7 @@ TEST_F(Workspace, ProducersWriteTheirWorkedResultAtTheStart) {
   EXPECT_EQ(std::wstring(L"ab\0", 3), std::wstring(v, 3)) << "a negative count's NUL lands at the destination";
 }
 
-// The block grows from the position's need, not the start's, and a producer over its own source
-// survives a move.
+// The block grows from the position's need, not the start's, and a producer over its own source survives a move.
 TEST_F(Workspace, GrowthEdgeAndProducersOverAMovingBlock) {
   ws_append(L"d:\\wo");
   char* before = workspace_base;

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The workflow as a user meets it: batch scripts run by Wine's cmd.exe with the dialog answered as
-# the C++ tests answer theirs, and real consoles (tmux, and Wine's windowed console for /center).
-# Usage: workflow.sh BUILD_DIR
+# The workflow as a user meets it: batch scripts run by Wine's cmd.exe with the dialog answered as the C++ tests answer
+# theirs, and real consoles (tmux, and Wine's windowed console for /center). Usage: workflow.sh BUILD_DIR
 set -uo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 source "$(dirname "$0")/../scripts/common.sh"
@@ -15,6 +14,7 @@ export TERM=${TERM:-xterm} WINEDEBUG=-all
 export WINEPREFIX=$build/wineprefix-workflow
 rm -rf "$WINEPREFIX" && cp -a "$build/wineprefix" "$WINEPREFIX" 2>/dev/null
 wineserver -p </dev/null >/dev/null 2>&1
+wine "$build/bin/channel_probe.exe" exit 0 </dev/null >/dev/null 2>&1  # its services up before the first dialog
 export WINEPATH="$(winepath -w "$build/bin")"
 # Its folders live on the prefix's C:, whose ancestors nobody else touches: wherever the clone lies (CI may
 # clone into /tmp), Wine's tree lists them, and a listing read while others fill a folder can miss entries.

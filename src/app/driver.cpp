@@ -2,6 +2,7 @@
 // absolute, scans the options, shows the dialog and leaves the exit status.
 #include "app/driver.h"
 
+#include "app/remembered.h"
 #include "app/result_line.h"
 #include "app/version.h"
 #include "cmdline/params.h"
@@ -35,6 +36,8 @@ namespace {
 UINT timeout_ms;  // the time limit /timeout asks for; 0: none
 StringVar* patterns;  // what /require asks a chosen folder to hold, one a parameter
 int pattern_count;
+StringVar memory_name;  // what /remember keeps the folder under, lower-cased; null: nothing kept
+StringVar remembered;   // the folder last chosen under it, then the one chosen now
 
 // Every text the driver shows, in one place (with the options' lines in their table): UTF-8, as all of the
 // product's own texts are, decoded where shown, so that each reads the same in every locale. Each a pointer to a
@@ -56,56 +59,47 @@ constexpr const char* kOptionsHead = "Options\r\n    begin at the third paramete
 constexpr const char* kExitCodesUsage = "Exit codes: 0 line written, 1 cancelled, 2 nobody answered, 255 refused\r\n";
 
 // Where an option's value goes.
-enum OptionValue : unsigned char { NO_VALUE, LIMIT_VALUE, ROOT_VALUE, PATTERN_VALUE };
+enum OptionValue : unsigned char { NO_VALUE, LIMIT_VALUE, ROOT_VALUE, PATTERN_VALUE, NAME_VALUE };
 
-// Every option, one row each, in the order /? lists them: its word as the lower-cased parameter spells it
-// (a value follows the colon); for a value, how many of its characters claim a parameter for it, well formed
-// or not (a mistyped limit is refused, never taken for the title); the flags it sets and clears; the flags it
-// cannot be used beside, and the message that says why; where its value goes; its line in /?.
+// Every option, one row each, in the order /? lists them: its line in /? (indented there), which begins with its
+// word as the lower-cased parameter spells it (a value follows the colon); for a value, how many of the word's
+// characters claim a parameter for it, well formed or not (a mistyped limit is refused, never taken for the
+// title); the flags it sets and clears; where its value goes; the flags it cannot be used beside, and the
+// message that says why.
 struct Option {
-  const wchar_t* word;
+  const char* usage;
   unsigned char claims = 0;
   unsigned char set = 0, clear = 0, refuses = 0;
   OptionValue value = NO_VALUE;
-  const char* usage;
   const char* refusal = nullptr;
 };
 constexpr Option kOptions[] = {
-    {.word = L"/noquote", .clear = OPT_QUOTE, .usage = "    /noquote      write the folder without double quotes\r\n"},
-    {.word = L"/noquotes", .clear = OPT_QUOTE, .usage = "    /noquotes     the same as /noquote\r\n"},
-    {.word = L"/backslash", .set = OPT_BACKSLASH, .usage = "    /backslash    keep the folder's trailing backslash\r\n"},
-    {.word = L"/center", .set = OPT_CENTER, .usage = "    /center       open the dialog centred over the console window\r\n"},
-    {.word = L"/batch",
-     .set = OPT_BATCH,
-     .usage = "    /batch        escape the line for a temporary batch file, in its code page\r\n"},
-    {.word = L"/modern",
-     .set = OPT_MODERN,
-     .usage = "    /modern       show the file dialog in pick-folders mode instead of the tree\r\n"},
-    {.word = L"/bare",
-     .set = OPT_BARE,
+    {.usage = "/noquote      write the folder without double quotes", .clear = OPT_QUOTE},
+    {.usage = "/noquotes     the same as /noquote", .clear = OPT_QUOTE},
+    {.usage = "/backslash    keep the folder's trailing backslash", .set = OPT_BACKSLASH},
+    {.usage = "/center       open the dialog centred over the console window", .set = OPT_CENTER},
+    {.usage = "/batch        escape the line for a temporary batch file, in its code page", .set = OPT_BATCH},
+    {.usage = "/modern       show the file dialog in pick-folders mode instead of the tree", .set = OPT_MODERN},
+    {.usage = "/bare         write the folder alone (give - as the CommandString)", .set = OPT_BARE,
      .refuses = OPT_BATCH,
-     .usage = "    /bare         write the folder alone (give - as the CommandString)\r\n",
      .refusal = "Dirpick: /bare and /batch cannot be used together: /bare is for a caller that captures the folder, "
                 "/batch for a temporary script"},
-    {.word = L"/timeout:",
-     .claims = 8,
-     .value = LIMIT_VALUE,
-     .usage = "    /timeout:N    give up (exit 2) N seconds after Dirpick started, 1 to 86400\r\n"},
-    {.word = L"/root:", .claims = 6, .value = ROOT_VALUE, .usage = "    /root:PATH    offer only PATH and the folders below it\r\n"},
-    {.word = L"/require:",
-     .claims = 9,
-     .value = PATTERN_VALUE,
-     .usage = "    /require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?\r\n"},
-    {.word = L"/utf8",
-     .set = OPT_UTF8,
+    {.usage = "/timeout:N    give up (exit 2) N seconds after Dirpick started, 1 to 86400", .claims = 8,
+     .value = LIMIT_VALUE},
+    {.usage = "/root:PATH    offer only PATH and the folders below it", .claims = 6, .value = ROOT_VALUE},
+    {.usage = "/require:PAT  OK only on a folder that holds PAT: a name, a path, * and ?", .claims = 9,
+     .value = PATTERN_VALUE},
+    {.usage = "/utf8         write the line in UTF-8, for a program that reads it", .set = OPT_UTF8,
      .refuses = OPT_BATCH,
-     .usage = "    /utf8         write the line in UTF-8, for a program that reads it\r\n",
      .refusal = "Dirpick: /utf8 and /batch cannot be used together: cmd.exe reads a temporary script in the console's "
                 "code page"},
+    {.usage = "/remember:NAME open where the last folder chosen under NAME was; keep the new one", .claims = 9,
+     .value = NAME_VALUE},
 };
 
 constexpr const char* kInvalidOption = "Invalid option: ";
 constexpr const char* kLineLost = "Dirpick: the result line could not be written";
+constexpr const char* kNotRememberedStart = "Dirpick: the folder could not be remembered under \"";
 // The way out differs: a temporary script can do without /batch, a capturing caller cannot.
 constexpr const char* kLineUnfitStart = "Dirpick: code page ";
 constexpr const char* kLineUnfitEnd = " cannot hold the folder exactly; ";
@@ -138,7 +132,11 @@ void write_usage() {
   ws_append(L"\r\n");
   text_decode(kUsage, -1, ENC_UTF8, ws_mark());
   text_decode(kOptionsHead, -1, ENC_UTF8, ws_mark());
-  for (const Option& option : kOptions) text_decode(option.usage, -1, ENC_UTF8, ws_mark());
+  for (const Option& option : kOptions) {
+    ws_append(L"    ");
+    text_decode(option.usage, -1, ENC_UTF8, ws_mark());
+    ws_append(L"\r\n");
+  }
   text_decode(kExitCodesUsage, -1, ENC_UTF8, ws_mark());
   write_error_line(ws_text_at(mark));
   ws_rewind(mark);
@@ -167,17 +165,25 @@ void find_console_window() {
 }
 
 // Whether the text begins with the word's first length characters (with its NUL: is the word).
-bool begins_with(const wchar_t* text, const wchar_t* word, int length) {
+bool begins_with(const wchar_t* text, const char* word, int length) {
   for (int i = 0; i < length; ++i)
-    if (text[i] != word[i]) return false;
+    if (text[i] != static_cast<unsigned char>(word[i])) return false;
   return true;
+}
+
+// The length of the option's word, which begins its line in /?: up to the blank, or to the colon with it.
+int word_length(const Option& option) {
+  int length = 0;
+  while (option.usage[length] != ' ' && option.usage[length++] != ':') {
+  }
+  return length;
 }
 
 // The option a lower-cased parameter is meant for, well formed or not; null for none.
 const Option* option_of(const wchar_t* lowered) {
   for (const Option& option : kOptions) {
-    int length = static_cast<int>(wcslen(option.word));
-    if (begins_with(lowered, option.word, option.value ? option.claims : length + 1))
+    int length = word_length(option);
+    if (begins_with(lowered, option.usage, option.value ? option.claims : length) && (option.value || !lowered[length]))
       return &option;
   }
   return nullptr;
@@ -200,11 +206,12 @@ bool apply_timeout(const wchar_t* digits) {
 // Takes the option's value from the parameter; false where the value cannot be used: a limit out of range,
 // an empty root, a pattern that could never be inside a folder.
 bool apply_value(const Option& option, const wchar_t* lowered, const wchar_t* parameter) {
-  int length = static_cast<int>(wcslen(option.word));
-  if (!begins_with(lowered, option.word, length)) return false;  // "/timeout12": the colon is missing
+  int length = word_length(option);
+  if (!begins_with(lowered, option.usage, length)) return false;  // "/timeout12": the colon is missing
   const wchar_t* value = parameter + length;
   if (option.value == LIMIT_VALUE) return apply_timeout(lowered + length);
   if (option.value == ROOT_VALUE) return *value && (string_dup(&RootDir, value), true);
+  if (option.value == NAME_VALUE) return is_memory_name(value) && (string_dup(&memory_name, lowered + length), true);
   if (!is_inside_pattern(value)) return false;
   string_dup(&patterns[pattern_count++], value);
   return true;
@@ -332,6 +339,7 @@ bool prepare(int mark) {
   DWORD session = 1;  // where it cannot be read, the dialog is tried
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
   if (!desktop_visible(session)) return stop(decoded(kNoDesktop, mark), EXIT_UNANSWERED), false;
+  if (memory_name && recall_folder(memory_name, mark)) string_assign(&remembered, mark);
   return true;
 }
 
@@ -348,6 +356,7 @@ int choose_folder(int mark) {
   UINT code_page = output_encoding_mode == ENC_EXACT && !output_is_console() ? output_code_page : 0;
   int outcome = browse({.title = WindowTitle,
                         .start = InitialDir,
+                        .remembered = remembered,
                         .root = RootDir,
                         .patterns = patterns,
                         .pattern_count = pattern_count,
@@ -374,9 +383,13 @@ void report(int outcome, int mark) {
   } else if (is_empty(Folder)) {
     ExitStatus = EXIT_CANCELLED;
   } else {
+    string_dup(&remembered, Folder);  // the line's own text is quoted and escaped as it is built
     LineOutcome line = write_result_line();
     if (line == LINE_WRITTEN) {
       ExitStatus = EXIT_WRITTEN;
+      // The line stands whatever the store does: the script has its folder.
+      if (memory_name && !remember_folder(memory_name, remembered))
+        write_error_line(decoded(kNotRememberedStart, mark, memory_name, "\""));
     } else if (line == LINE_UNFIT) {
       wchar_t code_page[12];
       wsprintfW(code_page, L"%u", output_code_page);
@@ -400,6 +413,7 @@ void driver_clear() {
   CommandString = InitialDir = RootDir = WindowTitle = Param = ParamLower = nullptr;
   patterns = nullptr;
   pattern_count = 0;
+  memory_name = remembered = nullptr;
   Folder = FolderDrive = DriveLine = ConsoleTitle = nullptr;
   option_flags = 0;
   timeout_ms = 0;

@@ -29,6 +29,6 @@ void runtime_shutdown() {
   HeapDestroy(main_heap);
   // Not ExitProcess: the DLLs' detach code would wait on locks that a shell thread, stuck on a drive that
   // stopped answering and ended meanwhile, may hold. Nothing here is left to flush.
-  TerminateProcess(GetCurrentProcess(), run_exit_code(static_cast<UINT>(process_exit_code)));
+  TerminateProcess(this_process(), run_exit_code(static_cast<UINT>(process_exit_code)));
   __builtin_unreachable();  // ending its own process, the call does not return
 }

@@ -150,9 +150,24 @@ int browse_once(const BrowseRequest& request, const wchar_t* initial_folder, int
 }
 }  // namespace
 
+namespace {
+// Whether the dialog opens on the remembered folder rather than the start folder: inside the root, where the disk
+// has told of it in time, and no file. One that is gone opens on what is left of its path, as a start folder does;
+// one on a server that cannot be reached, or that does not answer, gives way to the start folder.
+bool opens_on_remembered(const BrowseRequest& request) {
+  const wchar_t* folder = request.remembered;
+  int length = folder ? folder_length(folder) : 0;
+  if (!folder || !inside_root(request, folder, length)) return false;
+  FolderAnswer answer = ask_folder(folder, length, kAnswerMs);
+  if (answer.late || !answer.nearest) return false;
+  // Absent as a folder: gone, or a file, which the disk has just answered for in time.
+  return answer.whole != ABSENT || GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES;
+}
+}  // namespace
+
 int browse(const BrowseRequest& request, int start) {
   StringVar folder = nullptr;
-  string_dup(&folder, request.start);
+  string_dup(&folder, opens_on_remembered(request) ? request.remembered : request.start);
   int outcome;
   while ((outcome = browse_once(request, folder, start)) == BROWSE_NO_FOLDER || outcome == BROWSE_CHOSEN) {
     if (outcome == BROWSE_NO_FOLDER) continue;

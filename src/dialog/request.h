@@ -13,6 +13,7 @@ struct BrowsePlacement {
 struct BrowseRequest {
   const wchar_t* title = nullptr;
   const wchar_t* start = nullptr;     // the start folder, in the folder form
+  const wchar_t* remembered = nullptr;  // the folder last chosen for the same purpose, opened in its place if it may
   const wchar_t* root = nullptr;      // the only folder, with those below it, that may be chosen; null: any
   const wchar_t* const* patterns = nullptr;  // what a chosen folder must hold, each a name or a relative path
   int pattern_count = 0;

@@ -52,7 +52,7 @@ LRESULT CALLBACK click_seen(int code, WPARAM message, LPARAM info) {
 
 DWORD WINAPI watch(void*) {
   // A low-level hook that does not answer in time is passed over: on a loaded machine the press would go unseen.
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+  SetThreadPriority(this_thread(), THREAD_PRIORITY_HIGHEST);
   HHOOK keys = SetWindowsHookExW(WH_KEYBOARD_LL, key_seen, module_handle, 0);
   HHOOK clicks = SetWindowsHookExW(WH_MOUSE_LL, click_seen, module_handle, 0);
   InterlockedExchange(&hooks_set, 1);

@@ -24,7 +24,7 @@ int walk_floor(const wchar_t* path, int length) {
 // Errors of a server that does not answer, or of a connection that is gone. On Windows each can take the
 // network's whole timeout, and the dialog would wait on the server again. Wine, which has no network
 // client, answers ERROR_BAD_DEV_TYPE at once.
-constexpr DWORD kNetworkErrors[] = {
+constexpr WORD kNetworkErrors[] = {  // each below 65536, as every Win32 error is
     ERROR_REM_NOT_LIST,      ERROR_BAD_NETPATH,      ERROR_NETWORK_BUSY,        ERROR_DEV_NOT_EXIST,
     ERROR_BAD_NET_RESP,      ERROR_UNEXP_NET_ERR,    ERROR_NETNAME_DELETED,     ERROR_BAD_DEV_TYPE,
     ERROR_SEM_TIMEOUT,       ERROR_NO_NET_OR_BAD_PATH, ERROR_NO_NETWORK,        ERROR_HOST_DOWN,
@@ -35,12 +35,12 @@ constexpr DWORD kNetworkErrors[] = {
 // Errors that say it is not there (a share the server says it has not among them); any other but access
 // denied (a share's root we may not list) tells nothing: a drive not ready, a device error, credentials the
 // server refused, a reparse point no driver here reads, which may lie above the part asked.
-constexpr DWORD kAbsentErrors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME, ERROR_BAD_PATHNAME,
+constexpr WORD kAbsentErrors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME, ERROR_BAD_PATHNAME,
                                    ERROR_INVALID_DRIVE,  ERROR_DIRECTORY,      ERROR_BAD_NET_NAME};
 
 template <int N>
-bool listed(DWORD error, const DWORD (&errors)[N]) {
-  for (DWORD each : errors)
+bool listed(DWORD error, const WORD (&errors)[N]) {
+  for (WORD each : errors)
     if (each == error) return true;
   return false;
 }

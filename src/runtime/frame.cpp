@@ -73,7 +73,7 @@ HANDLE runtime_heap_create() {
 
 void runtime_init() {
   HANDLE main_thread = nullptr;  // a handle of its own: GetCurrentThread's stands for whichever thread uses it
-  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &main_thread, 0, FALSE,
+  DuplicateHandle(this_process(), this_thread(), this_process(), &main_thread, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
   cancel_at_end(main_thread);
   runtime_state_block = alloc_zeroed(kRuntimeStateBytes, nullptr);
@@ -117,7 +117,7 @@ BOOL WINAPI close_event_handler(DWORD control_type) {
 
 DWORD run_elapsed_ms() {
   FILETIME created, ended, kernel, user, now;
-  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+  if (!GetProcessTimes(this_process(), &created, &ended, &kernel, &user)) return 0;
   GetSystemTimeAsFileTime(&now);
   auto ticks = [](const FILETIME& time) { return ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart; };
   ULONGLONG start = ticks(created), at = ticks(now);
@@ -152,7 +152,7 @@ void end_run(unsigned exit_code) {
   // the drive's driver allows it, instead of waited out.
   for (HANDLE thread : blocked_threads)
     if (thread) CancelSynchronousIo(thread);
-  TerminateProcess(GetCurrentProcess(), exit_code);
+  TerminateProcess(this_process(), exit_code);
 }
 
 void cancel_at_end(HANDLE thread) {

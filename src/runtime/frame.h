@@ -5,6 +5,11 @@
 
 struct ObjectTable;
 
+// The pseudo handles GetCurrentProcess and GetCurrentThread return, documented as these constants: no import and
+// no call for a value that never changes.
+inline HANDLE this_process() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)); }
+inline HANDLE this_thread() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2)); }
+
 extern HANDLE main_heap;               // general allocations: tables, list nodes, output buffers
 extern HANDLE spare_heap;              // allocated from by nobody; created and destroyed as a frame
 extern HMODULE module_handle;
