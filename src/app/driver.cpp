@@ -93,7 +93,7 @@ constexpr Option kOptions[] = {
      .refuses = OPT_BATCH,
      .refusal = "Dirpick: /utf8 and /batch cannot be used together: cmd.exe reads a temporary script in the console's "
                 "code page"},
-    {.usage = "/remember:NAME open where the last folder chosen under NAME was; keep the new one", .claims = 9,
+    {.usage = "/remember:NAME open on the last folder chosen under NAME; keep the new one", .claims = 9,
      .value = NAME_VALUE},
 };
 
