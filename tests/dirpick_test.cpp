@@ -24,9 +24,8 @@ std::wstring documented_usage() {
   return std::wstring(usage.begin(), usage.end()) + L"\n";
 }
 
-// What the program keeps under a name: its text, or its bytes as they are; "-": nothing.
 constexpr wchar_t kStore[] = L"Software\\Dirpick\\Remembered", kDirpickKey[] = L"Software\\Dirpick";
-std::wstring kept(const wchar_t* name) {
+std::wstring kept(const wchar_t* name) {  // what /remember keeps under the name, text or bytes as is; "-": nothing
   wchar_t text[600] = L"-";
   DWORD bytes = sizeof(text) - 2;
   return RegGetValueW(HKEY_CURRENT_USER, kStore, name, RRF_RT_ANY, nullptr, text, &bytes), std::wstring(text);
@@ -175,7 +174,8 @@ const Row<Ok> kDialogRowsTwo[] = {
   {.cmd = L"dirpick cd \"%W\" T /REQUIRE:.git /require:inner/build.cmd /batch", .out = L"cd \"%W\"\r\n", .oem = true},
   {.cmd = L"dirpick cd \"%I\" T /root:%W /require:b*.?md", .out = L"cd \"%I\"\r\n", .top = L"\\Work\\"},
   {.cmd = L"dirpick cd \"%W\" /modern /require:*d", .type = L"%2\nInner", .out = L"cd \"%I\"\r\n", .boxes = L"%X"},
-  {.cmd = L"dirpick cd \"%W\"", .to = Full, .exit = 255, .err = L"Dirpick: the result line could not be written\n"},
+  {.cmd = L"dirpick cd \"%W\" T /remember:j", .to = Full, .exit = 255,
+   .err = L"Dirpick: the result line could not be written\n", .kept = L"-"},
 };
 
 // The folder a result line names, as the answerer waits for it: from its drive letter on, unescaped,
